@@ -1,0 +1,130 @@
+// The engine object: the state and the operations of every engine
+// subsystem. Each subsystem owns one marked section of this class (and its
+// own include lines at the top); its operations live in its own files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ctesser_ehs.h"
+#include "ctesser_log.h"
+
+// ---- subsystem includes: graphics ----
+// ---- subsystem includes: resources ----
+// ---- subsystem includes: input ----
+// ---- subsystem includes: sound ----
+// ---- subsystem includes: scripts ----
+
+// Application callbacks (RegisterCallback kinds).
+enum TSNCallbackKind {
+    CALLBACK_LOSTFOCUS = 1,
+    CALLBACK_RESTOREDFOCUS = 2,
+    CALLBACK_TERMINATION = 3,
+};
+using TSNCallback = void (*)();
+using FrameCallback = bool (*)();
+
+class CTesser {
+public:
+    CTesser();
+    ~CTesser();
+    CTesser(const CTesser&) = delete;
+    CTesser& operator=(const CTesser&) = delete;
+
+    static CTesser* GetInstance();
+
+    // ===== Engine object, timer, main loop (ctesser_main.cpp) =====
+    void SetApplicationInfo(const std::string& name, const std::string& version);
+    const std::string& GetApplicationName() const { return m_appName; }
+    const std::string& GetApplicationVersion() const { return m_appVersion; }
+    void RegisterCallback(TSNCallback function, int kind);
+    int ProcessMessages();
+    int UpdateAllSystems();
+    void UpdateTimer();
+    float TimerGetDelta() const { return m_timerDeltaSec; }
+    int TimerGetFPS() const { return static_cast<int>(m_timerFPS); }
+    int32_t TimerGetDeltaMs() const { return m_timerDeltaMs; }
+    void OnFocusGained();
+    void OnFocusLost();
+    void RunMainLoop(FrameCallback frameCallback);
+
+    bool GetXMLEncryptMode() const { return m_bXMLEncrypt; }
+    void SetXMLEncryptMode(bool on) { m_bXMLEncrypt = on; }
+    void SetFatalShutdown() { m_bFatalShutdown = true; }
+
+    // ===== Log (ctesser_log.cpp) =====
+    void WriteLine(const std::string& text);
+    void WriteEntry(const std::string& text, int kind);
+    void WriteSeparator(int style);
+    void WriteBlankLines(int count);
+
+    // Subsystem flags, in declaration order of the design.
+    bool m_bGfxCreated = false;
+    bool m_bResInitialised = false;
+    bool m_bInpInitialised = false;
+    bool m_bSfxInitialised = false;
+    bool m_bScrInitialised = false;
+    bool m_bGfxDeviceReady = false;
+
+private:
+    std::string m_appName;
+    std::string m_appVersion;
+
+    uint32_t m_timerCurrent = 0;
+    uint32_t m_timerPrevious = 0;
+    int32_t m_timerDeltaMs = 1;
+    float m_timerDeltaSec = 0.0f;
+    uint32_t m_timerAccumulated = 0;
+    uint32_t m_timerFrames = 1;
+    uint32_t m_timerFPS = 1;
+
+    TSNCallback m_cbLostFocus = nullptr;
+    TSNCallback m_cbRestoredFocus = nullptr;
+    TSNCallback m_cbTermination = nullptr;
+
+    bool m_bXMLEncrypt = false;
+    bool m_bFatalShutdown = false;
+
+public:
+    // ===== Graphics (ctesser_gfx_*.cpp, tsr_window.cpp) =====
+    // Called by the engine core; the graphics subsystem owns them.
+    bool GfxCheckDevice();
+    void GfxDeinit();
+    // Focus lost: unlock an open vertex batch and reset it to empty.
+    void VQuadBatchAbandon();
+    bool GfxDeviceExists() const;
+
+    // ===== Resources (ctesser_res_*.cpp) =====
+    void ResDeinit();
+
+    // ===== Input (ctesser_inp_*.cpp) =====
+    void InpDeinit();
+    void InpReacquire();
+    void InpUpdate();
+    bool InpDirectInputExists() const;
+
+    // ===== Sound (ctesser_sfx_*.cpp) =====
+    void SfxDeinit();
+    void SfxUpdate();
+    void SfxPause();
+    void SfxResume();
+    bool SfxHasNoSoundCard() const;
+
+    // ===== Scripts (ctesser_scr_*.cpp) =====
+    void ScrDeinit();
+    // Name of the last Lua function called through the call bridge ("" if none).
+    std::string ScrGetLastCalledFunction() const;
+};
+
+// Global state of the engine core.
+bool IsApplicationActive();
+void SetApplicationActive(bool active);
+void RequestQuit();
+bool IsQuitRequested();
+
+// The game's (or runner's) entry function, called by the process entry.
+void GameMain(CTesser* engine);
+
+// The process entry: single instance, fault translation, engine object,
+// GameMain, the three fatal-error handlers. Returns the exit status.
+int TesseronMain(int argc, char** argv);
