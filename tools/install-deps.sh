@@ -28,6 +28,7 @@ libbenchmark-dev
 libpugixml-dev
 libtinyxml2-dev
 clang
+ccache
 libclang-rt-14-dev
 fonts-dejavu-core
 "
