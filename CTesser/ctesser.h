@@ -93,6 +93,14 @@ public:
     // Focus lost: unlock an open vertex batch and reset it to empty.
     void VQuadBatchAbandon();
     bool GfxDeviceExists() const;
+    // Resource loaders and lookups of textures, techniques and fonts.
+    int TexLoadFromMemory(const void* data, int32_t size, int32_t formatClass, const std::string& strID,
+                          int32_t mipLevels, int32_t tag, int32_t edgeLength);
+    int TexGetID(const std::string& strID);
+    void TechLoadPack(const void* data, int32_t size);
+    int TechGetID(const std::string& strID);
+    int FontLoad(const void* data, int32_t size);
+    int FontGetID(const std::string& strID);
 
     // ===== Resources (ctesser_res_*.cpp) =====
     void ResDeinit();
@@ -109,9 +117,20 @@ public:
     void SfxPause();
     void SfxResume();
     bool SfxHasNoSoundCard() const;
+    // Resource loaders and lookups of sounds, music and playlists.
+    int SoundLoad(const std::string& fileName, const std::string& strID, int32_t tag, bool stream,
+                  int32_t playbackCount, bool noSteal, int32_t offset, int32_t size);
+    int SoundGetIndex(const std::string& strID);
+    int MusicLoad(const std::string& fileName, const std::string& strID, int32_t tag, int32_t offset,
+                  int32_t size, int32_t data1);
+    int MusicGetIndex(const std::string& strID);
+    int PlaylistLoad(const void* data, int32_t size);
+    int PlaylistGetIndex(const std::string& strID);
 
     // ===== Scripts (ctesser_scr_*.cpp) =====
     void ScrDeinit();
+    // The SCRIPT loader's work: compile and run one chunk named `name`.
+    void ScrLoadScript(const void* data, int32_t size, const std::string& name);
     // Name of the last Lua function called through the call bridge ("" if none).
     std::string ScrGetLastCalledFunction() const;
 };

@@ -3,3 +3,8 @@
 
 void CTesser::ScrDeinit() {}
 std::string CTesser::ScrGetLastCalledFunction() const { return std::string(); }
+
+void CTesser::ScrLoadScript(const void*, int32_t, const std::string&)
+{
+    EHS_CHECK(false, EHS_GENERAL, "Scripts are not available in this build.");
+}
