@@ -61,3 +61,45 @@ inline int32_t GetCheckpointLine() { return g_ehsCheckpointLine; }
     } while (0)
 
 #define EHS_ASSERT(condition) EHS_CHECK(condition, EHS_GENERAL, "EHS Assertion failed.")
+
+// The description of a processor fault code ("Access violation." for
+// 0xC0000005), or nullptr for a code that is not translated.
+const char* EHSFaultDescription(uint32_t exceptionCode);
+
+// The fault translator the process entry installs: throws CEHSException of
+// type Win32 (code, description, file "", line 0) for a known code, returns
+// for any other.
+void TranslateStructuredException(uint32_t exceptionCode, void* exceptionPointers);
+
+// Throws `text` as a plain message string (const char*). The text is kept
+// in storage that lives until the next such throw, so a message built at
+// run time is still valid when the process entry's handler reads it.
+[[noreturn]] void EHSThrowMessage(const std::string& text);
+
+// The lines of one crash record as written to "ehslog.txt" ("\n" line
+// ends), for the given local time and checkpoint.
+std::string EHSFormatCrashRecord(const CEHSException& e, int day, int month, int year, int hour, int minute,
+                                 int32_t checkpointFileID, int32_t checkpointLine);
+
+// The fatal-error reports of the process entry; each works with or without
+// an engine object and never throws.
+// A CEHSException: crash record to "ehslog.txt" and the report to the log.
+void EHSReportException(const CEHSException& e);
+// A thrown message string: one error entry in the log.
+void EHSReportMessage(const char* text);
+// Anything else: "EXCEPTION OF UNKNOWN TYPE!".
+void EHSReportUnknown();
+// Reports whatever is being handled right now (call inside a catch block).
+void EHSReportCurrentException();
+
+// Runs `step`; a failure inside it is reported like a fatal error instead
+// of leaving the caller. For shut-down code that must go on (destructors).
+template <class Step>
+void EHSGuarded(Step&& step) noexcept
+{
+    try {
+        step();
+    } catch (...) {
+        EHSReportCurrentException();
+    }
+}

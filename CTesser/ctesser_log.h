@@ -17,3 +17,30 @@ enum LogSeparatorStyle {
     LOGSEP_DOTTED = 3,
     LOGSEP_ALARM = 4,
 };
+
+#include <string>
+
+// The log's file, in the current folder.
+inline constexpr const char* LOG_FILE_NAME = "gamelog.txt";
+
+// The text put in front of an entry of `kind`; nullptr for a kind outside
+// 0-6.
+const char* LogEntryPrefix(int kind);
+// The separator line of `style` (53 characters); nullptr outside 1-4.
+const char* LogSeparatorLine(int style);
+
+// The log operations themselves. They need no engine object (the fatal
+// report is written even when none could be created): each opens
+// "gamelog.txt" for appending, writes, flushes and closes it, and silently
+// does nothing when the file cannot be opened.
+void LogWriteLine(const std::string& text);
+void LogWriteEntry(const std::string& text, int kind);
+void LogWriteSeparator(int style);
+void LogWriteBlankLines(int count);
+// Deletes "gamelog.txt" (each engine object starts an empty log).
+void LogDeleteFile();
+
+// Local date and time as the banner and the crash record print them:
+// plain decimal numbers, "9.5.2005" and "7:5".
+std::string LogFormatDate(int day, int month, int year);
+std::string LogFormatTime(int hour, int minute);
