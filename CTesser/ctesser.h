@@ -48,6 +48,10 @@ public:
     void OnFocusLost();
     void RunMainLoop(FrameCallback frameCallback);
 
+    // A message box with an OK button; headless, the text goes to stderr
+    // and into the log as a warning. Returns the button pressed (1, OK).
+    int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t type);
+
     bool GetXMLEncryptMode() const { return m_bXMLEncrypt; }
     void SetXMLEncryptMode(bool on) { m_bXMLEncrypt = on; }
     void SetFatalShutdown() { m_bFatalShutdown = true; }
@@ -136,6 +140,10 @@ public:
 };
 
 // Global state of the engine core.
+// The program's instance handle, stored by the process entry (the window
+// layer registers its window class with it).
+void* GetProgramInstance();
+void SetProgramInstance(void* instance);
 bool IsApplicationActive();
 void SetApplicationActive(bool active);
 void RequestQuit();
