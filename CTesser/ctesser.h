@@ -11,6 +11,10 @@
 
 // ---- subsystem includes: graphics ----
 // ---- subsystem includes: resources ----
+#include <map>
+#include "ctesser_res_cres.h"
+template <class T>
+class TItemsManager;
 // ---- subsystem includes: input ----
 // ---- subsystem includes: sound ----
 // ---- subsystem includes: scripts ----
@@ -107,7 +111,36 @@ public:
     int FontGetID(const std::string& strID);
 
     // ===== Resources (ctesser_res_*.cpp) =====
+    // Scans ./DATA/ (resource-pack descriptors, else pack files) and
+    // registers the standard loaders.
+    void ResInit();
     void ResDeinit();
+    void ResRegisterLoadRes(LoadRes function, const std::string& typeID);
+    void ResRegisterLoadResEx(LoadResEx function, const std::string& typeID);
+    // Loads one resource by identifier; an unknown one is only a warning.
+    void ResLoadResource(const std::string& strID);
+    // Loads every resource with the tag (0: every resource), in slot order.
+    void ResLoadResources(int32_t tag);
+    // 0 no packs found, 1 XML mode, 2 PAK mode.
+    int32_t ResGetMode() const { return m_resMode; }
+    // The descriptors, for tools and tests: slot count, slot lookup (null
+    // for an empty slot or while not initialised) and lookup by identifier.
+    int ResGetCount() const;
+    const CTSNResource* ResGetResource(int index) const;
+    const CTSNResource* ResFindResource(const std::string& strID) const;
+
+private:
+    void ResProcessPacks();
+    void ResProcessDescriptor(const std::string& path);
+    void ResProcessPackFile(const std::string& path);
+    void ResLoadDescriptor(int index);
+
+    int32_t m_resMode = 0;
+    TItemsManager<CTSNResource>* m_resManager = nullptr; // owned; created by ResInit
+    std::map<std::string, LoadRes> m_resLoadRes;
+    std::map<std::string, LoadResEx> m_resLoadResEx;
+
+public:
 
     // ===== Input (ctesser_inp_*.cpp) =====
     void InpDeinit();
