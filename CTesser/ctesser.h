@@ -18,6 +18,15 @@ class TItemsManager;
 // ---- subsystem includes: input ----
 // ---- subsystem includes: sound ----
 // ---- subsystem includes: scripts ----
+#include <exception>
+#include <vector>
+#include <memory>
+#include "ctesser_scr_cluaval.h"
+struct lua_State;
+// Closes the engine's Lua state (the state's owner is a unique_ptr).
+struct ScrLuaStateCloser {
+    void operator()(lua_State* L) const;
+};
 
 // Application callbacks (RegisterCallback kinds).
 enum TSNCallbackKind {
@@ -165,11 +174,45 @@ public:
     int PlaylistGetIndex(const std::string& strID);
 
     // ===== Scripts (ctesser_scr_*.cpp) =====
+    // Lua state, standard libraries, panic handler and the engine's script functions.
+    void ScrInit();
     void ScrDeinit();
+    // Publishes a native function as the Lua global `name` (replacing any
+    // earlier one). Engine exceptions thrown inside it reach the process
+    // entry unchanged, through any Lua frames in between.
+    void ScrRegisterFunction(const std::string& name, int (*function)(lua_State*));
     // The SCRIPT loader's work: compile and run one chunk named `name`.
     void ScrLoadScript(const void* data, int32_t size, const std::string& name);
     // Name of the last Lua function called through the call bridge ("" if none).
-    std::string ScrGetLastCalledFunction() const;
+    std::string ScrGetLastCalledFunction() const { return m_scrLastCalled; }
+    const std::string& GetLastCalledFunctionName() const { return m_scrLastCalled; }
+    lua_State* ScrGetLuaState() const { return m_luaState.get(); }
+
+    // The call bridge: queue parameters, then call a global Lua function by
+    // name. resultCount is the number of results wanted, -1 for all. Safe to
+    // re-enter from a script function: every call takes its own parameters
+    // and leaves its own results in GetCallResults() when it returns.
+    void AddCallParam(const CLuaValue& value);
+    void CallLuaFunction(const std::string& name, int resultCount);
+    const std::vector<CLuaValue>& GetCallResults() const { return m_scrCallResults; }
+    size_t GetCallParamCount() const { return m_scrCallParams.size(); }
+
+    // Used by the script-function guard: an engine exception caught inside a
+    // Lua call waits here while Lua unwinds, then is rethrown as it was.
+    void ScrKeepException(std::exception_ptr e) { m_scrPendingException = std::move(e); }
+    bool ScrHasPendingException() const { return static_cast<bool>(m_scrPendingException); }
+
+private:
+    friend struct ScrCallScope;
+    void ScrRethrowPending();
+    void ScrThrowLuaError(int code);
+
+    std::unique_ptr<lua_State, ScrLuaStateCloser> m_luaState;
+    std::vector<CLuaValue> m_scrCallParams;
+    std::vector<CLuaValue> m_scrCallResults;
+    std::string m_scrLastCalled;
+    std::exception_ptr m_scrPendingException;
+    int m_scrCallDepth = 0;
 };
 
 // Global state of the engine core.

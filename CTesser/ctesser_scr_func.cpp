@@ -1,0 +1,129 @@
+// The script call bridge: engine code calls global Lua functions by name
+// with queued CLuaValue parameters and gets their results back.
+#include <cstring>
+#include <utility>
+
+#include "ctesser_scr_glue.h"
+#include "ctesser_scr_internal.h"
+
+namespace {
+
+constexpr int32_t kFileID = 139;
+
+// A function result travels by its global name: the first global that
+// holds the same function, or "" for an anonymous one.
+std::string FindGlobalName(lua_State* L, int index)
+{
+    std::string found;
+    lua_pushnil(L);
+    while (lua_next(L, LUA_GLOBALSINDEX) != 0) {
+        if (found.empty() && lua_type(L, -2) == LUA_TSTRING && lua_rawequal(L, -1, index))
+            found = lua_tostring(L, -2);
+        lua_pop(L, 1);
+    }
+    return found;
+}
+
+}  // namespace
+
+void CTesser::AddCallParam(const CLuaValue& value)
+{
+    m_scrCallParams.push_back(value);
+}
+
+void CTesser::CallLuaFunction(const std::string& name, int resultCount)
+{
+    SetCheckpoint(kFileID, __LINE__);
+    EHS_CHECK(m_luaState != nullptr, EHS_GAME,
+              "Cannot call Lua function " + name + ": scripts subsystem is not initialized!");
+    lua_State* L = m_luaState.get();
+    ScrCallScope scope(*this);
+    const int base = scope.Base();
+
+    // This call owns the queued parameters; a call made while it runs starts
+    // with an empty list of its own.
+    std::vector<CLuaValue> params;
+    params.swap(m_scrCallParams);
+    std::string outerName;
+    if (scope.Depth() > 1)
+        outerName = m_scrLastCalled;
+    m_scrLastCalled = name;
+    m_scrCallResults.clear();
+
+    auto finish = [&]() {
+        params.clear();
+        if (m_scrCallParams.empty())
+            m_scrCallParams.swap(params);  // keep the list's storage for the next call
+        // Back in the outer handler: a later fatal error is that handler's.
+        if (scope.Depth() > 1)
+            m_scrLastCalled = std::move(outerName);
+    };
+
+    lua_getfield(L, LUA_GLOBALSINDEX, name.c_str());
+    if (!lua_isfunction(L, -1)) {
+        finish();
+        return;
+    }
+
+    EHS_CHECK(params.size() < 4000 && lua_checkstack(L, static_cast<int>(params.size()) + 1), EHS_GAME,
+              "Function: " + name + " Too many parameters. Count = " + std::to_string(params.size()));
+    for (const CLuaValue& value : params) {
+        switch (value.GetStatus()) {
+        case LUAVAL_NUMBER:
+            lua_pushnumber(L, value.GetNumber());
+            break;
+        case LUAVAL_BOOLEAN:
+            lua_pushboolean(L, value.GetBoolean() ? 1 : 0);
+            break;
+        case LUAVAL_STRING:
+            lua_pushstring(L, value.GetString().c_str());
+            break;
+        case LUAVAL_FUNCTION:
+            lua_pushstring(L, value.GetFunction().c_str());
+            break;
+        default:
+            throw CEHSException(EHS_GAME, 0,
+                                "Function: " + name + " Wrong parameter type. Type id = " +
+                                    std::to_string(value.GetStatus()),
+                                __FILE__, __LINE__);
+        }
+    }
+
+    const int result = lua_pcall(L, static_cast<int>(params.size()), resultCount, 0);
+    ScrRethrowPending();
+    if (result != 0)
+        ScrThrowLuaError(result);
+
+    // Results are checked from the top down, as they are taken off the
+    // stack, and kept in the order the function returned them.
+    const int top = lua_gettop(L);
+    for (int i = top; i > base; --i) {
+        const int type = lua_type(L, i);
+        if (type != LUA_TBOOLEAN && type != LUA_TNUMBER && type != LUA_TSTRING && type != LUA_TFUNCTION)
+            throw CEHSException(EHS_GAME, 0,
+                                "Function: " + name + " returned result of invalid type. Type id = " +
+                                    std::to_string(type),
+                                __FILE__, __LINE__);
+    }
+    m_scrCallResults.clear();  // a call made from inside this one left its own results here
+    for (int i = base + 1; i <= top; ++i) {
+        switch (lua_type(L, i)) {
+        case LUA_TBOOLEAN:
+            m_scrCallResults.emplace_back(lua_toboolean(L, i) != 0);
+            break;
+        case LUA_TNUMBER:
+            m_scrCallResults.emplace_back(static_cast<double>(lua_tonumber(L, i)));
+            break;
+        case LUA_TSTRING: {
+            size_t length = 0;
+            const char* text = lua_tolstring(L, i, &length);
+            m_scrCallResults.emplace_back(std::string(text, strnlen(text, length)), false);
+            break;
+        }
+        default:
+            m_scrCallResults.emplace_back(FindGlobalName(L, i), true);
+            break;
+        }
+    }
+    finish();
+}
