@@ -263,6 +263,14 @@ WindowHandle CreateGameWindow(const std::string& className, const std::string& t
     w->height = height;
     w->pictureWidth = width;
     w->pictureHeight = height;
+    // The graphics device renders with an OpenGL 3.3 core context; the
+    // window's pixel format is chosen from these at creation.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (!windowed)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
