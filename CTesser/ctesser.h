@@ -16,6 +16,7 @@
 template <class T>
 class TItemsManager;
 // ---- subsystem includes: input ----
+#include "platform/input/tsr_dinput.h"
 // ---- subsystem includes: sound ----
 // ---- subsystem includes: scripts ----
 #include <exception>
@@ -152,10 +153,94 @@ private:
 public:
 
     // ===== Input (ctesser_inp_*.cpp) =====
+    // Subsystem: start (after graphics), stop, re-acquire after a focus
+    // gain, and the once-per-frame read of the keyboard, then the mouse.
+    void InpInit();
     void InpDeinit();
     void InpReacquire();
     void InpUpdate();
-    bool InpDirectInputExists() const;
+    bool InpDirectInputExists() const { return m_inpDirectInput != nullptr; }
+
+    // Keyboard. Key codes are the DIK_ codes; of a wider number only the
+    // low 8 bits count.
+    void KeyboardCreate();
+    void KeyboardRelease();
+    void KeyboardReacquire();
+    void KeyboardUpdate();
+    bool KeyboardIsKeyPressed(int32_t key) const;
+    bool KeyboardIsKeyClicked(int32_t key) const;
+    // The lowest key code 0-254 that is down, 0 when none.
+    int32_t KeyboardGetAnyPressedKey() const;
+    // Text input: clicked keys become characters in the text buffer.
+    void KeyboardSetTextBufferStatus(int32_t flag);
+    bool KeyboardGetTextBufferStatus() const { return m_inpTextInput; }
+    void KeyboardSetTextInBuffer(const std::string& text);
+    const std::string& KeyboardGetTextInBuffer() const { return m_inpTextBuffer; }
+    void KeyboardSetTextBufferSize(int32_t size);
+    int32_t KeyboardGetTextBufferSize() const { return m_inpTextLimit; }
+    // The character of the key clicked in this frame (Shift applied), 0 if none.
+    char KeyboardGetClickedChar() const;
+    // The key code of a key name ("ESCAPE", "PGUP"), exact case; 0 if unknown.
+    int32_t GetKeyCodeByName(const std::string& name) const;
+    bool KeyboardIsAcquired() const { return m_inpKeyboardAcquired; }
+
+    // Mouse. Buttons are numbered 1-8 (1 left, 2 right, 3 middle); any
+    // other number is never pressed nor clicked.
+    struct MouseCursorPos {
+        int32_t x = 0;
+        int32_t y = 0;
+    };
+    void MouseCreate();
+    void MouseRelease();
+    void MouseReacquire();
+    void MouseUpdate();
+    int32_t MouseGetAnyPressedKey() const;
+    bool MouseIsKeyPressed(int32_t button) const;
+    bool MouseIsKeyClicked(int32_t button) const;
+    int32_t MouseGetDeltaX() const { return m_inpMouseState.lX; }
+    int32_t MouseGetDeltaY() const { return m_inpMouseState.lY; }
+    // -1, 0 or 1: the sign of the wheel change.
+    int32_t MouseGetWheelDelta() const;
+    // The cursor in the game window's client coordinates (back-buffer pixels).
+    MouseCursorPos MouseGetCursorPos() const { return {m_inpCursorX, m_inpCursorY}; }
+    void MouseGetCursorPos(int32_t& x, int32_t& y) const
+    {
+        x = m_inpCursorX;
+        y = m_inpCursorY;
+    }
+    // The cursor is inside the client area of the active window.
+    bool MouseGetCursorStatus() const { return m_inpCursorInside; }
+    int32_t MouseGetCursorDeltaX() const { return m_inpCursorX - m_inpCursorPrevX; }
+    int32_t MouseGetCursorDeltaY() const { return m_inpCursorY - m_inpCursorPrevY; }
+    bool MouseIsAcquired() const { return m_inpMouseAcquired; }
+
+private:
+    // The game window the devices belong to.
+    tsr::WindowHandle InpGetWindow() const;
+    void InpWarnNotAcquired(const char* what, tsr::HRESULT result);
+    void KeyboardTextInputStep();
+
+    tsr::DirectInputPtr m_inpDirectInput;
+    tsr::DirectInputDevicePtr m_inpKeyboard;
+    uint8_t m_inpKeyState[256] = {};
+    uint8_t m_inpKeyStatePrev[256] = {};
+    std::string m_inpTextBuffer;
+    bool m_inpTextInput = false;
+    int32_t m_inpTextLimit = 255;
+    bool m_inpKeyboardAcquired = false;
+
+    tsr::DirectInputDevicePtr m_inpMouse;
+    tsr::DIMOUSESTATE2 m_inpMouseState = {};
+    tsr::DIMOUSESTATE2 m_inpMouseStatePrev = {};
+    int32_t m_inpCursorX = 0;
+    int32_t m_inpCursorY = 0;
+    int32_t m_inpCursorPrevX = 0;
+    int32_t m_inpCursorPrevY = 0;
+    bool m_inpCursorInside = false;
+    bool m_inpCursorWasInside = false;
+    bool m_inpMouseAcquired = false;
+
+public:
 
     // ===== Sound (ctesser_sfx_*.cpp) =====
     void SfxDeinit();
