@@ -18,6 +18,12 @@ class TItemsManager;
 // ---- subsystem includes: input ----
 #include "platform/input/tsr_dinput.h"
 // ---- subsystem includes: sound ----
+class CSmartID;
+class TSNSound;
+class TSNMusic;
+class TSNPlaylist;
+template <class T>
+class TItemsManager;
 // ---- subsystem includes: scripts ----
 #include <exception>
 #include <vector>
@@ -243,21 +249,81 @@ private:
 public:
 
     // ===== Sound (ctesser_sfx_*.cpp) =====
+    // Start-up and shut-down (output frequency in Hz), silent mode, focus.
+    void SfxInit(int32_t frequency);
     void SfxDeinit();
-    void SfxUpdate();
+    void SfxUpdate(); // the per-frame music step
     void SfxPause();
     void SfxResume();
-    bool SfxHasNoSoundCard() const;
-    // Resource loaders and lookups of sounds, music and playlists.
+    bool SfxHasNoSoundCard() const { return m_bSfxSilent; }
+    // Volumes 0..100 of samples and streams, and of music.
+    void SfxSetGlobalVolumes(int32_t soundVolume, int32_t musicVolume);
+    float SfxGetCPU();
+
+    // Sounds: volume 0..100, pan -100..100, frequency in Hz; -1, -1, -101 keep
+    // the sound's own value.
     int SoundLoad(const std::string& fileName, const std::string& strID, int32_t tag, bool stream,
                   int32_t playbackCount, bool noSteal, int32_t offset, int32_t size);
     int SoundGetIndex(const std::string& strID);
+    void SoundUnload(const std::string& strID);
+    void SoundUnload(int32_t iID);
+    void SoundPlay(int32_t iID, bool loop, int32_t frequency, int32_t volume, int32_t pan);
+    void SoundPlay(const std::string& strID, bool loop, int32_t frequency, int32_t volume, int32_t pan);
+    void SoundPlay(const CSmartID& id, bool loop, int32_t frequency, int32_t volume, int32_t pan);
+    void SoundStop(int32_t iID);
+    void SoundStop(const std::string& strID);
+    void SoundPause(int32_t iID);
+    void SoundPause(const std::string& strID);
+    void SoundResume(int32_t iID);
+    void SoundResume(const std::string& strID);
+    void SoundSetAttributes(int32_t iID, int32_t frequency, int32_t volume, int32_t pan);
+    void SoundSetAttributes(const std::string& strID, int32_t frequency, int32_t volume, int32_t pan);
+    void SoundSlideAttributes(int32_t iID, int32_t frequency, int32_t volume, int32_t pan, int32_t timeMs);
+    void SoundSlideAttributes(const std::string& strID, int32_t frequency, int32_t volume, int32_t pan,
+                              int32_t timeMs);
+    uint32_t SoundGetStatus(int32_t iID);
+    uint32_t SoundGetStatus(const std::string& strID);
+
+    // Music: one current track, one queued behind it.
     int MusicLoad(const std::string& fileName, const std::string& strID, int32_t tag, int32_t offset,
                   int32_t size, int32_t data1);
     int MusicGetIndex(const std::string& strID);
+    void MusicPlay(int32_t iID, bool loop, int32_t fadeTimeMs);
+    void MusicPlay(const std::string& strID, bool loop, int32_t fadeTimeMs);
+    void MusicStop(int32_t fadeTimeMs);
+    uint32_t MusicGetStatus();
+    void MusicSetVolume(int32_t volume, int32_t timeMs);
+    // Levels 0..256 of the current music (0 when none plays).
+    float MusicGetLevelLeft();
+    float MusicGetLevelRight();
+
+    // Playlists: random tracks, never the one that just ended twice in a row.
     int PlaylistLoad(const void* data, int32_t size);
     int PlaylistGetIndex(const std::string& strID);
+    void PlaylistSet(int32_t iID);
+    void PlaylistSet(const std::string& strID);
+    void PlaylistStop();
+    void PlaylistNext();
 
+    // State of the sound subsystem, readable for diagnostics and tests.
+    int32_t SfxGetCurrentMusic() const { return m_iSfxCurrentMusic; }
+    int32_t SfxGetQueuedMusic() const { return m_iSfxQueuedMusic; }
+    int32_t SfxGetCurrentPlaylist() const { return m_iSfxCurrentPlaylist; }
+
+private:
+    bool SfxIgnored() const; // silent mode or inactive window
+    TSNSound* SoundAt(int32_t iID) const;
+
+    bool m_bSfxSilent = false;
+    TItemsManager<TSNSound>* m_pSfxSounds = nullptr;
+    TItemsManager<TSNMusic>* m_pSfxMusic = nullptr;
+    TItemsManager<TSNPlaylist>* m_pSfxPlaylists = nullptr;
+    int32_t m_iSfxCurrentMusic = -1;
+    int32_t m_iSfxQueuedMusic = -1;
+    bool m_bSfxQueuedLoop = false;
+    int32_t m_iSfxCurrentPlaylist = -1;
+
+public:
     // ===== Scripts (ctesser_scr_*.cpp) =====
     // Lua state, standard libraries, panic handler and the engine's script functions.
     void ScrInit();
