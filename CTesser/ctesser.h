@@ -10,6 +10,15 @@
 #include "ctesser_log.h"
 
 // ---- subsystem includes: graphics ----
+// -- textures, techniques, fonts, light pass (ctesser_gfx_tex/tech/font/light) --
+namespace tsr::gfx { class Texture; }
+template <class T>
+class TItemsManagerCOM;
+struct TSNTECHNIQUE;
+struct TSNFONT;
+struct TSNLIGHT;
+class CSmartID;
+// -- end textures, techniques, fonts, light pass --
 // ---- subsystem includes: resources ----
 #include <map>
 #include "ctesser_res_cres.h"
@@ -117,14 +126,81 @@ public:
     // Focus lost: unlock an open vertex batch and reset it to empty.
     void VQuadBatchAbandon();
     bool GfxDeviceExists() const;
-    // Resource loaders and lookups of textures, techniques and fonts.
+    // ---- Textures, techniques, fonts, light pass (ctesser_gfx_tex/tech/font/light.cpp) ----
+    // Textures. The loader of TEXTURE resources; an edge length of 0 or
+    // below means the image's own size.
     int TexLoadFromMemory(const void* data, int32_t size, int32_t formatClass, const std::string& strID,
                           int32_t mipLevels, int32_t tag, int32_t edgeLength);
     int TexGetID(const std::string& strID);
+    void TexUnloadByStrID(const std::string& strID);
+    void TexUnloadByID(int32_t id);
+    // Stages 0-7; any other stage is a Game error.
+    void TexSet(int32_t id, int32_t stage);
+    void TexSet(const std::string& strID, int32_t stage);
+    void TexSet(const CSmartID& handle, int32_t stage);
+    void TexSetNoTexture(int32_t stage);
+    int32_t TexGetCurrent(int32_t stage) const;
+    tsr::gfx::Texture* TexGetTexture(int32_t id) const;
+    int32_t TexGetSlotCount() const;
+    // Techniques. The loader of TECHNIQUE resources.
     void TechLoadPack(const void* data, int32_t size);
     int TechGetID(const std::string& strID);
+    void TechApply(int32_t id);
+    void TechApplyByStrID(const std::string& strID);
+    void TechApplyByHandle(const CSmartID& handle);
+    int32_t TechGetCurrent() const { return m_techCurrent; }
+    // Fonts. The loader of FONT resources.
     int FontLoad(const void* data, int32_t size);
     int FontGetID(const std::string& strID);
+    void FontSet(int32_t id);
+    void FontSetByStrID(const std::string& strID);
+    void FontSetByHandle(const CSmartID& handle);
+    int32_t FontGetCurrent() const { return m_fontCurrent; }
+    const TSNFONT* FontGetFont(int32_t id) const;
+    // Text is read as unsigned bytes; maxChars 0 means no limit; a colour
+    // index outside -1..9 counts as -1 (keep the quad's colour).
+    void FontDrawText(const std::string& text, float x, float y, int32_t maxChars, int32_t colorIndex, float alpha);
+    void FontDrawTextEx(const std::string& text, float x, float y, int32_t maxChars, int32_t colorIndex, float alpha,
+                        bool applyTechnique, float scale, float charSpacing, float lineSpacing);
+    float FontGetStringWidth(const std::string& text, int32_t fontID, float scale, float charSpacing);
+    // The light pass, run on the current quad before it joins the batch.
+    // `vertices` are the quad's four 40-byte vertices; savedAlpha the alphas
+    // last given to the quad's colour operations.
+    void LightPass(void* vertices, const float savedAlpha[4], uint32_t backBufferWidth, uint32_t backBufferHeight,
+                   bool dot3Capable);
+    int32_t LightGetMode() const { return m_lightMode; }
+    const float* LightGetAmbient() const { return m_lightAmbient; }
+    // Graphics start-up and shut-down call these (in the order textures,
+    // lights, techniques, fonts); ResetState after every device reset.
+    void TexManagerCreate();
+    void TexManagerFreeAll();
+    void LightManagerCreate();
+    void LightManagerFreeAll();
+    void TechManagerCreate();
+    void TechManagerFreeAll();
+    void FontManagerCreate();
+    void FontManagerFreeAll();
+    bool TexManagerExists() const { return m_texManager != nullptr; }
+    bool LightManagerExists() const { return m_lightManager != nullptr; }
+    bool TechManagerExists() const { return m_techManager != nullptr; }
+    bool FontManagerExists() const { return m_fontManager != nullptr; }
+    // Stages, technique and font to -1; light mode 0, ambient (0, 0, 0, 1).
+    void TexTechFontResetState();
+
+private:
+    TItemsManagerCOM<tsr::gfx::Texture>* m_texManager = nullptr;
+    TItemsManager<TSNTECHNIQUE>* m_techManager = nullptr;
+    TItemsManager<TSNFONT>* m_fontManager = nullptr;
+    TItemsManager<TSNLIGHT>* m_lightManager = nullptr;
+    int32_t m_texCurrent[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+    int32_t m_techCurrent = -1;
+    int32_t m_fontCurrent = -1;
+    int32_t m_lightMode = 0;
+    float m_lightAmbient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    int32_t m_lightDot3Index = -1;
+
+public:
+    // ---- end textures, techniques, fonts, light pass ----
 
     // ===== Resources (ctesser_res_*.cpp) =====
     // Scans ./DATA/ (resource-pack descriptors, else pack files) and
