@@ -10,6 +10,8 @@
 #include "ctesser_log.h"
 
 // ---- subsystem includes: graphics ----
+#include "ctesser_gfx_types.h"
+#include "platform/messages/tsr_messages.h"
 // -- textures, techniques, fonts, light pass (ctesser_gfx_tex/tech/font/light) --
 namespace tsr::gfx { class Texture; }
 template <class T>
@@ -120,12 +122,84 @@ private:
 
 public:
     // ===== Graphics (ctesser_gfx_*.cpp, tsr_window.cpp) =====
-    // Called by the engine core; the graphics subsystem owns them.
+    // -- Device and display modes (ctesser_gfx_main.cpp) --
+    void GfxPreInit(uint32_t width, uint32_t height);
+    void GfxGetVideoCaps(TSNVIDEOCAPS& out) const;
+    void GfxInit(int32_t displayMode, bool windowed);
+    // True when the device can be drawn on this frame (resets a lost device).
     bool GfxCheckDevice();
+    void GfxGetResolution(uint32_t& width, uint32_t& height) const;
+    void GfxResetDeviceState();
     void GfxDeinit();
+    bool GfxDeviceExists() const { return m_pD3DDevice != nullptr; }
+    tsr::gfx::Device* GfxGetDevice() const { return m_pD3DDevice; }
+    tsr::gfx::Direct3D* GfxGetDirect3D() const { return m_pD3D; }
+    int32_t GfxGetDisplayModeNumber() const { return m_gfxDisplayMode; }
+    bool GfxIsWindowed() const { return m_bGfxWindowed; }
+    const std::string& GfxGetVideoCardText() const { return m_gfxVideoCard; }
+    tsr::WindowHandle GfxGetWindow() const { return m_gfxWindow; }
+    // The display mode in use (Mode 1, 2 or 3 by the mode number; null otherwise).
+    const TSNDISPLAYMODE* GfxGetCurrentMode() const;
+
+    // -- Scene and screenshot (ctesser_gfx_scene.cpp) --
+    void SceneBegin();
+    tsr::gfx::HResult SceneEnd();
+    tsr::gfx::HResult SceneClearScreen(float red, float green, float blue);
+    void SceneRender();
+    tsr::gfx::HResult ScenePresent();
+    tsr::gfx::HResult SceneSetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
+    tsr::gfx::HResult SceneSetGamma(float brightness, float curve);
+    void SceneMakeScreenshot();
+    int32_t SceneGetScreenshotCount() const { return m_screenshotCount; }
+
+    // -- Vertex quads and the batch (ctesser_gfx_vquad.cpp) --
+    void VQuadSetPos(float x, float y, float width, float height, float z);
+    void VQuadSetPosByVertex(int32_t vertex, float x, float y, float z);
+    void VQuadRotate(float cx, float cy, float degrees);
+    void VQuadScale(float cx, float cy, float factor);
+    void VQuadMove(float dx, float dy, float dz);
+    void VQuadSetTexCoords(int32_t set, float left, float top, float right, float bottom);
+    void VQuadSetColor(float red, float green, float blue, float alpha);
+    void VQuadSetColorByVertex(int32_t vertex, float red, float green, float blue, float alpha);
+    void VQuadFillIndexBuffer();
+    void VQuadBatchBegin();
+    void VQuadBatchAdd();
+    void VQuadBatchFlush();
+    void VQuadBatchEnd();
     // Focus lost: unlock an open vertex batch and reset it to empty.
     void VQuadBatchAbandon();
-    bool GfxDeviceExists() const;
+    TSNVERTEX* VQuadGetVertices() { return m_quad; }
+    const float* VQuadGetSavedAlpha() const { return m_quadAlpha; }
+    void VQuadSetVertexFog(bool on) { m_bVertexFog = on; }
+    bool VQuadGetVertexFog() const { return m_bVertexFog; }
+    int32_t VQuadGetBatchCount() const { return m_batchCount; }
+    bool VQuadBatchIsOpen() const { return m_pBatchVertices != nullptr; }
+
+private:
+    void GfxSurvey(uint32_t width, uint32_t height);
+    void GfxLogMode(const char* heading, const TSNDISPLAYMODE& mode);
+    void VQuadDraw(int32_t quads);
+
+    tsr::gfx::Direct3D* m_pD3D = nullptr;
+    tsr::gfx::Device* m_pD3DDevice = nullptr;
+    std::string m_gfxVideoCard;
+    TSNVIDEOCAPS m_videoCaps;
+    uint32_t m_gfxWantedWidth = 0;
+    uint32_t m_gfxWantedHeight = 0;
+    int32_t m_gfxDisplayMode = 0;
+    bool m_bGfxWindowed = false;
+    tsr::WindowHandle m_gfxWindow = nullptr;
+    tsr::gfx::PresentParameters m_presentParams;
+    tsr::gfx::IndexBuffer* m_pIndexBuffer = nullptr;
+    tsr::gfx::VertexBuffer* m_pVertexBuffer = nullptr;
+    uint8_t* m_pBatchVertices = nullptr;
+    int32_t m_batchCount = 0;
+    TSNVERTEX m_quad[4] = {};
+    float m_quadAlpha[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    bool m_bVertexFog = false;
+    int32_t m_screenshotCount = 0;
+
+public:
     // ---- Textures, techniques, fonts, light pass (ctesser_gfx_tex/tech/font/light.cpp) ----
     // Textures. The loader of TEXTURE resources; an edge length of 0 or
     // below means the image's own size.

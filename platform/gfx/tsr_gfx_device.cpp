@@ -1060,6 +1060,11 @@ HResult DeviceGL::Reset(PresentParameters& pp)
     if (pp.backBufferWidth == 0 || pp.backBufferHeight == 0 || !IsDisplayFormat(pp.backBufferFormat))
         return GFXERR_INVALIDCALL;
     MakeCurrent();
+    // A reset leaves nothing bound, like a new device.
+    for (uint32_t s = 0; s < MAX_TEXTURE_STAGES; ++s)
+        SetTexture(s, nullptr);
+    SetStreamSource(0, nullptr, 0);
+    SetIndices(nullptr, 0);
     m_pp = pp;
     if (!CreateTargets())
         return GFXERR_NOTAVAILABLE;
