@@ -37,11 +37,7 @@ int ScrGuard(lua_State* L)
             message = e.GetDescription();
             if (engine)
                 engine->ScrKeepException(std::current_exception());
-        } catch (const char* text) {
-            message = text ? text : "";
-            if (engine)
-                engine->ScrKeepException(std::current_exception());
-        } catch (char* text) {
+        } catch (const char* text) {  // also a thrown char*
             message = text ? text : "";
             if (engine)
                 engine->ScrKeepException(std::current_exception());
