@@ -111,6 +111,7 @@ struct Library {
 };
 
 Library g_lib;
+std::atomic<bool> g_offlineDefault{false};
 
 bool Fail(int32_t code)
 {
@@ -414,6 +415,13 @@ bool Init(int device, uint32_t frequency, uint32_t /*flags*/, void* /*window*/)
     }
     if (device != DEVICE_DEFAULT && device != 0)
         return Fail(ERR_DEVICE);
+    if (g_offlineDefault) {
+        g_lib.mode = Mode::Offline;
+        g_lib.rate = frequency;
+        g_lib.bufferFrames = 0;
+        g_lib.started = g_lib.paused = false;
+        return Ok();
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return Fail(ERR_DRIVER);
     g_lib.sdl.subsystem = true;
@@ -452,6 +460,8 @@ bool InitOffline(uint32_t frequency)
     g_lib.paused = false;
     return Ok();
 }
+
+void SetOfflineDefault(bool on) { g_offlineDefault = on; }
 
 bool IsInitialised()
 {

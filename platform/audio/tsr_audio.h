@@ -65,6 +65,9 @@ constexpr uint32_t ACTIVE_PAUSED = 3;
 bool Init(int device, uint32_t frequency, uint32_t flags, void* window);
 // An offline output: nothing is opened; the mix is produced by Render.
 bool InitOffline(uint32_t frequency);
+// While on, Init on the default device opens the offline output instead of a
+// device, so that a whole program can be driven and heard through Render.
+void SetOfflineDefault(bool on);
 bool Start();
 bool Pause();
 bool Stop();
