@@ -726,7 +726,10 @@ public:
     HResult Present(const Rect*, const Rect*, WindowHandle, const void*) override;
     HResult SetViewport(const Viewport& vp) override
     {
-        if (uint64_t(vp.x) + vp.width > m_pp.backBufferWidth || uint64_t(vp.y) + vp.height > m_pp.backBufferHeight)
+        // An empty viewport may lie anywhere: it simply clips everything.
+        bool empty = vp.width == 0 || vp.height == 0;
+        if (!empty && (uint64_t(vp.x) + vp.width > m_pp.backBufferWidth ||
+                       uint64_t(vp.y) + vp.height > m_pp.backBufferHeight))
             return GFXERR_INVALIDCALL;
         m_viewport = vp;
         return GFX_OK;
