@@ -103,11 +103,14 @@ void CTesser::KeyboardTextInputStep()
             m_inpTextBuffer.pop_back();
         return;
     }
-    if (const char c = KeyboardGetClickedChar())
+    // The limit is applied when a character is added, so spaces typed past
+    // it stay until the next character.
+    if (const char c = KeyboardGetClickedChar()) {
         m_inpTextBuffer += c;
-    const size_t limit = static_cast<size_t>(std::max<int32_t>(m_inpTextLimit, 0));
-    if (m_inpTextBuffer.size() > limit)
-        m_inpTextBuffer.resize(limit);
+        const size_t limit = static_cast<size_t>(std::max<int32_t>(m_inpTextLimit, 0));
+        if (m_inpTextBuffer.size() > limit)
+            m_inpTextBuffer.resize(limit);
+    }
 }
 
 bool CTesser::KeyboardIsKeyPressed(int32_t key) const { return (m_inpKeyState[KeyIndex(key)] & 0x80) != 0; }

@@ -223,6 +223,13 @@ public:
     InputObject()
     {
         if (System().inputObjects++ == 0) {
+            // What was seen while nobody listened is stale: start from
+            // nothing down and an unknown cursor.
+            InputSystem& sys = System();
+            sys.keysDown.fill(false);
+            sys.buttonsDown.fill(false);
+            sys.cursorKnown = false;
+            sys.cursorWindow = nullptr;
             HookEvents();
             input_detail::InputStreamAttach();
         }

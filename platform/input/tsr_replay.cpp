@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
@@ -282,6 +283,9 @@ struct Stream {
     std::chrono::steady_clock::time_point frameDue{};
     int32_t recordedX = 0, recordedY = 0;
     bool recordedPlaced = false;
+    // Seen but not yet written: which frame an event belongs to is known
+    // only at the stream's next pump or wait (see Record).
+    std::vector<InputEvent> pending;
     // Frames.
     uint32_t frame = 0;
     bool frameOpen = false;
@@ -427,17 +431,36 @@ void Pace(Stream& s)
     }
 }
 
+void WriteRecordLine(Stream& s, const std::string& line);
+
+// Writes the events seen so far as events of `frame`.
+void FlushPending(Stream& s, uint32_t frame)
+{
+    for (InputEvent& ev : s.pending) {
+        ev.frame = std::max<uint32_t>(frame, 1);
+        WriteRecordLine(s, FormatInputEvent(ev));
+    }
+    s.pending.clear();
+}
+
 void Pump()
 {
     Stream& s = TheStream();
-    if (s.mode == Mode::None || s.frameOpen)
+    if (s.mode == Mode::None)
         return;
+    if (s.frameOpen) {
+        // Seen during this frame, before its input read or window pump.
+        if (s.mode == Mode::Record)
+            FlushPending(s, s.frame);
+        return;
+    }
     s.frameOpen = true;
     ++s.frame;
     if (IsVirtualClock())
         AdvanceVirtualClock(s.stepMs);
     if (s.mode == Mode::Record) {
         Pace(s);
+        FlushPending(s, s.frame);
         return;
     }
     bool delivered = false;
@@ -451,7 +474,15 @@ void Pump()
         PostMessage(nullptr, WM_NULL, 0, 0);
 }
 
-void Wait(int) { TheStream().frameOpen = false; }
+void Wait(int)
+{
+    Stream& s = TheStream();
+    // Whatever arrived while the window waited is handled after this wait,
+    // in the next frame.
+    if (s.mode == Mode::Record)
+        FlushPending(s, s.frame + 1);
+    s.frameOpen = false;
+}
 
 // During a replay the live keyboard, mouse and focus stay out of the
 // program: they would make every run different.
@@ -509,20 +540,20 @@ void WriteRecordLine(Stream& s, const std::string& line)
     std::fflush(s.file.get());
 }
 
-void Record(Stream& s, InputEvent ev)
-{
-    // An event before the frame has started belongs to the frame about to start.
-    ev.frame = s.frameOpen ? s.frame : s.frame + 1;
-    if (ev.frame == 0)
-        ev.frame = 1;
-    WriteRecordLine(s, FormatInputEvent(ev));
-}
+// An event belongs to the frame in which the program first acts on it: the
+// game window handles its events in its own pump, which may come before or
+// after this stream's in the same pass, or in the next pass after a wait.
+// So an event waits here for the stream's next pump (this frame, or the one
+// it opens) or wait (the next frame).
+void Record(Stream& s, const InputEvent& ev) { s.pending.push_back(ev); }
 
-void RecordCursor(Stream& s, uint32_t, float px, float py, bool withMotion, int32_t dx, int32_t dy)
+// The relative motion is always written: a button event that places the
+// cursor moves the device by nothing.
+void RecordCursor(Stream& s, float px, float py, bool fromMotion, int32_t dx, int32_t dy)
 {
     const int32_t x = static_cast<int32_t>(std::floor(px));
     const int32_t y = static_cast<int32_t>(std::floor(py));
-    if (!withMotion && s.recordedPlaced && x == s.recordedX && y == s.recordedY)
+    if (!fromMotion && s.recordedPlaced && x == s.recordedX && y == s.recordedY)
         return;
     InputEvent ev;
     ev.kind = InputEventKind::MouseMove;
@@ -530,7 +561,7 @@ void RecordCursor(Stream& s, uint32_t, float px, float py, bool withMotion, int3
     ev.b = y;
     ev.c = dx;
     ev.d = dy;
-    ev.hasMotion = withMotion;
+    ev.hasMotion = true;
     s.recordedX = x;
     s.recordedY = y;
     s.recordedPlaced = true;
@@ -614,6 +645,9 @@ bool BeginRecording(const std::string& path, uint32_t stepMs)
 void EndInputStream()
 {
     Stream& s = TheStream();
+    if (s.mode == Mode::Record)
+        FlushPending(s, s.frameOpen ? s.frame : s.frame + 1);
+    s.pending.clear();
     s.mode = Mode::None;
     s.file.reset();
     s.script = {};
@@ -651,6 +685,8 @@ void InputStreamDetach()
     Stream& s = TheStream();
     if (!s.attached)
         return;
+    if (s.mode == Mode::Record)
+        FlushPending(s, s.frameOpen ? s.frame : s.frame + 1);
     RemoveMessageSource(s.sourceId);
     s.sourceId = -1;
     s.attached = false;
@@ -680,14 +716,14 @@ void InputStreamObserve(const SDL_Event& e, float pictureX, float pictureY)
         break;
     }
     case SDL_MOUSEMOTION:
-        RecordCursor(s, e.motion.windowID, pictureX, pictureY, true, e.motion.xrel, e.motion.yrel);
+        RecordCursor(s, pictureX, pictureY, true, e.motion.xrel, e.motion.yrel);
         return;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const int button = MouseButtonFromSdlButton(e.button.button);
         if (button == 0)
             return;
-        RecordCursor(s, e.button.windowID, pictureX, pictureY, false, 0, 0);
+        RecordCursor(s, pictureX, pictureY, false, 0, 0);
         ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? InputEventKind::ButtonDown : InputEventKind::ButtonUp;
         ev.a = button;
         break;

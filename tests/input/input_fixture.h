@@ -1,0 +1,145 @@
+// The input tests drive a real engine with a real (offscreen) game window:
+// SDL events are pushed into SDL's queue the way the system delivers them,
+// and frames are run with UpdateAllSystems, as the main loop does.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "ctesser.h"
+#include "platform/clock/tsr_clock.h"
+#include "platform/messages/tsr_messages.h"
+#include "platform/window/tsr_gamewindow_sdl.h"
+
+namespace inputtest {
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// A fresh temporary folder as the current folder (the engine writes its
+// logs there), an empty queue and a virtual clock.
+class TempEngineDir : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldDir = std::filesystem::current_path();
+        std::string pattern = (std::filesystem::temp_directory_path() / "tsr_input_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        std::filesystem::current_path(m_dir);
+        tsr::ResetMessageQueue();
+        tsr::UseVirtualClock(100000);
+    }
+    void TearDown() override
+    {
+        tsr::ResetMessageQueue();
+        tsr::UseRealClock();
+        std::filesystem::current_path(m_oldDir);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    std::string Log() const { return ReadFile(m_dir / "gamelog.txt"); }
+
+    std::filesystem::path m_oldDir;
+    std::filesystem::path m_dir;
+};
+
+// An engine with graphics (a windowed 800 x 600 back buffer) and input.
+class InputEngineTest : public TempEngineDir {
+protected:
+    void SetUp() override
+    {
+        TempEngineDir::SetUp();
+        engine = std::make_unique<CTesser>();
+        engine->GfxPreInit(800, 600);
+        engine->GfxInit(3, true);
+        engine->InpInit();
+        window = engine->GfxGetWindow();
+        ASSERT_NE(window, nullptr);
+        sdlWindowId = SDL_GetWindowID(tsr::GetSDLWindow(window));
+    }
+    void TearDown() override
+    {
+        engine.reset();
+        TempEngineDir::TearDown();
+    }
+
+    // One pass of the main loop that reaches the frame (input read).
+    void Frame() { ASSERT_EQ(engine->UpdateAllSystems(), 1); }
+
+    void Key(SDL_Scancode scancode, bool down)
+    {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.windowID = sdlWindowId;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = scancode;
+        e.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    // Down in one frame, up in the next.
+    void Type(SDL_Scancode scancode)
+    {
+        Key(scancode, true);
+        Frame();
+        Key(scancode, false);
+        Frame();
+    }
+    void MoveTo(int x, int y, int dx = 0, int dy = 0)
+    {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = sdlWindowId;
+        e.motion.x = x;
+        e.motion.y = y;
+        e.motion.xrel = dx;
+        e.motion.yrel = dy;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    void Button(uint8_t sdlButton, bool down)
+    {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.windowID = sdlWindowId;
+        e.button.button = sdlButton;
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = 1;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    void Wheel(int notches)
+    {
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.windowID = sdlWindowId;
+        e.wheel.y = notches;
+        e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    void WindowEvent(SDL_WindowEventID which)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = sdlWindowId;
+        e.window.event = static_cast<uint8_t>(which);
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+
+    std::unique_ptr<CTesser> engine;
+    tsr::WindowHandle window = nullptr;
+    uint32_t sdlWindowId = 0;
+};
+
+} // namespace inputtest
