@@ -4,16 +4,8 @@
 #include <cstring>
 
 #include "ctesser.h"
+#include "ctesser_utils_cxmlvar.h"
 #include "ctesser_utils_xml.h"
-
-namespace {
-// Until the XML variables registry lands: no variable is declared.
-struct CXMLVarStub {
-    void SetFromText(const char*) {}
-};
-CXMLVarStub* FindXMLVar(const char*) { return nullptr; }
-bool XMLVarsMapExists() { return false; }
-} // namespace
 
 void RESLOAD_XMLData(const void* data, int32_t size)
 {
@@ -29,6 +21,7 @@ void RESLOAD_XMLData(const void* data, int32_t size)
         engine->WriteEntry("Warning: empty xmldata file!", LOG_WARNING);
         return;
     }
+    // No variable was ever declared: nothing to assign, nothing to report.
     if (!XMLVarsMapExists())
         return;
     for (int i = 0; i < root->GetChildCount(); ++i) {
