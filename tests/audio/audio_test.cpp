@@ -20,6 +20,10 @@ namespace gen = tsr::sfxgen;
 
 namespace {
 
+// Headless whatever the caller's environment: the dummy driver is a real
+// output that nobody hears.
+const bool kHeadless = (setenv("SDL_AUDIODRIVER", "dummy", 0), true);
+
 constexpr uint32_t kRate = 44100;
 constexpr float kAmp = 0.5f; // amplitude of the square fixtures
 
@@ -157,7 +161,11 @@ INSTANTIATE_TEST_SUITE_P(Table, VolumeAndPan,
                                            VolPanCase{0, 0, 0.0f, 0.0f}, VolPanCase{100, -100, kAmp, 0.0f},
                                            VolPanCase{100, 100, 0.0f, kAmp}, VolPanCase{100, 50, kAmp / 2, kAmp},
                                            VolPanCase{-1, -101, kAmp, kAmp}, // the sample's own values
-                                           VolPanCase{250, -300, kAmp, 0.0f})); // clamped into range
+                                           VolPanCase{250, -300, kAmp, 0.0f}), // clamped into range
+                         [](const auto& info) {
+                             auto n = [](int v) { return v < 0 ? "m" + std::to_string(-v) : std::to_string(v); };
+                             return "vol" + n(info.param.volume) + "_pan" + n(info.param.pan);
+                         });
 
 TEST_F(AudioOffline, SampleDefaultsComeFromItsAttributes)
 {
@@ -190,7 +198,11 @@ TEST_P(Frequency, ChangesLengthAndPitch)
 
 INSTANTIATE_TEST_SUITE_P(Table, Frequency,
                          ::testing::Values(FreqCase{-1, 250, 8.82}, FreqCase{0, 250, 8.82},
-                                           FreqCase{22050, 500, 4.41}, FreqCase{88200, 125, 17.64}));
+                                           FreqCase{22050, 500, 4.41}, FreqCase{88200, 125, 17.64}),
+                         [](const auto& info) {
+                             int f = info.param.frequency;
+                             return f < 0 ? std::string("own") : "hz" + std::to_string(f);
+                         });
 
 TEST_F(AudioOffline, VolumeAndPanSlidesReachTheirTargetsInTime)
 {
@@ -391,13 +403,21 @@ TEST_P(Formats, DecodeAsSampleAndStream)
     EXPECT_NEAR(Render(100).PeakL(), kAmp, 0.05f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Formats, ::testing::Values("square.wav", "square.aiff", "square.flac", "sine.ogg"));
+INSTANTIATE_TEST_SUITE_P(Files, Formats, ::testing::Values("square.wav", "square.aiff", "square.flac", "sine.ogg"),
+                         [](const auto& info) {
+                             std::string n = info.param;
+                             std::replace(n.begin(), n.end(), '.', '_');
+                             return n;
+                         });
 
 struct BadLoad {
     const char* file;
     uint32_t offset, length;
     int32_t error;
 };
+
+const char* const kBadLoadNames[] = {"missing_file", "range_past_end", "offset_past_end", "not_audio",
+                                     "truncated"};
 
 class Failures : public AudioOffline, public ::testing::WithParamInterface<BadLoad> {};
 
@@ -418,7 +438,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Failures,
                                            BadLoad{"pack.bin", 1000, 1000000, au::ERR_POSITION},
                                            BadLoad{"pack.bin", 5000000, 0, au::ERR_POSITION},
                                            BadLoad{"garbage.bin", 0, 0, au::ERR_FILEFORM},
-                                           BadLoad{"pack.bin", 1000, 20, au::ERR_FILEFORM}));
+                                           BadLoad{"pack.bin", 1000, 20, au::ERR_FILEFORM}),
+                         [](const auto& info) { return std::string(kBadLoadNames[info.index]); });
 
 TEST_F(AudioOffline, CallsOnWrongHandlesFail)
 {
