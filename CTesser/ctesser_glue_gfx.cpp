@@ -17,14 +17,14 @@ void CheckNumbers(lua_State* L, int first, int count, int& bad)
 int glue_TSN_GFX_SceneBegin(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(SceneBegin());
+    GlueEngine().SceneBegin();
     return 0;
 }
 
 int glue_TSN_GFX_SceneEnd(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(SceneEnd());
+    GlueEngine().SceneEnd();
     return 0;
 }
 
@@ -34,21 +34,21 @@ int glue_TSN_GFX_SceneClearScreen(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 3, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(SceneClearScreen(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3)));
+    GlueEngine().SceneClearScreen(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3));
     return 0;
 }
 
 int glue_TSN_GFX_SceneRender(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(SceneRender());
+    GlueEngine().SceneRender();
     return 0;
 }
 
 int glue_TSN_GFX_ScenePresent(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(ScenePresent());
+    GlueEngine().ScenePresent();
     return 0;
 }
 
@@ -58,14 +58,14 @@ int glue_TSN_GFX_SceneSetViewport(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 4, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(SceneSetViewport(GlueToInt(L, 1), GlueToInt(L, 2), GlueToInt(L, 3), GlueToInt(L, 4)));
+    GlueEngine().SceneSetViewport(GlueToInt(L, 1), GlueToInt(L, 2), GlueToInt(L, 3), GlueToInt(L, 4));
     return 0;
 }
 
 int glue_TSN_GFX_SceneMakeScreenshot(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(SceneMakeScreenshot());
+    GlueEngine().SceneMakeScreenshot();
     return 0;
 }
 
@@ -75,7 +75,7 @@ int glue_TSN_GFX_SceneSetGamma(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 2, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(SceneSetGamma(GlueToFloat(L, 1), GlueToFloat(L, 2)));
+    GlueEngine().SceneSetGamma(GlueToFloat(L, 1), GlueToFloat(L, 2));
     return 0;
 }
 
@@ -86,8 +86,8 @@ int glue_TSN_GFX_VQuadSetPos(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, withZ ? 5 : 4, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadSetPos(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToFloat(L, 4),
-                             withZ ? GlueToFloat(L, 5) : 0.5f));
+    GlueEngine().VQuadSetPos(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToFloat(L, 4),
+                             withZ ? GlueToFloat(L, 5) : 0.5f);
     return 0;
 }
 
@@ -98,8 +98,8 @@ int glue_TSN_GFX_VQuadSetPosByVertex(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, withZ ? 4 : 3, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadSetPosByVertex(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
-                                     withZ ? GlueToFloat(L, 4) : 0.5f));
+    GlueEngine().VQuadSetPosByVertex(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
+                                     withZ ? GlueToFloat(L, 4) : 0.5f);
     return 0;
 }
 
@@ -109,7 +109,7 @@ int glue_TSN_GFX_VQuadRotate(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 3, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadRotate(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3)));
+    GlueEngine().VQuadRotate(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3));
     return 0;
 }
 
@@ -119,7 +119,7 @@ int glue_TSN_GFX_VQuadScale(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 3, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadScale(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3)));
+    GlueEngine().VQuadScale(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3));
     return 0;
 }
 
@@ -130,7 +130,7 @@ int glue_TSN_GFX_VQuadMove(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, withZ ? 3 : 2, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadMove(GlueToFloat(L, 1), GlueToFloat(L, 2), withZ ? GlueToFloat(L, 3) : 0.0f));
+    GlueEngine().VQuadMove(GlueToFloat(L, 1), GlueToFloat(L, 2), withZ ? GlueToFloat(L, 3) : 0.0f);
     return 0;
 }
 
@@ -140,8 +140,8 @@ int glue_TSN_GFX_VQuadSetTexCoords(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, 5, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadSetTexCoords(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToFloat(L, 4),
-                                   GlueToFloat(L, 5)));
+    GlueEngine().VQuadSetTexCoords(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToFloat(L, 4),
+                                   GlueToFloat(L, 5));
     return 0;
 }
 
@@ -152,8 +152,8 @@ int glue_TSN_GFX_VQuadSetColor(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, withAlpha ? 4 : 3, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadSetColor(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
-                               withAlpha ? GlueToFloat(L, 4) : 1.0f));
+    GlueEngine().VQuadSetColor(GlueToFloat(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
+                               withAlpha ? GlueToFloat(L, 4) : 1.0f);
     return 0;
 }
 
@@ -164,8 +164,8 @@ int glue_TSN_GFX_VQuadSetColorByVertex(lua_State* L)
     int bad = 0;
     CheckNumbers(L, 1, withAlpha ? 5 : 4, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(VQuadSetColorByVertex(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
-                                       GlueToFloat(L, 4), withAlpha ? GlueToFloat(L, 5) : 0.0f));
+    GlueEngine().VQuadSetColorByVertex(GlueToInt(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3),
+                                       GlueToFloat(L, 4), withAlpha ? GlueToFloat(L, 5) : 0.0f);
     return 0;
 }
 
@@ -176,9 +176,9 @@ int glue_TSN_GFX_TexUnloadByID(lua_State* L)
     CheckArgTypeOneOf(L, 1, LUA_TNUMBER, LUA_TSTRING, bad);
     GLUE_CHECK_ARGS(bad);
     if (lua_type(L, 1) == LUA_TSTRING)
-        GLUE_ENGINE(TexUnloadByStrID(GlueToString(L, 1)));
+        GlueEngine().TexUnloadByStrID(GlueToString(L, 1));
     else
-        GLUE_ENGINE(TexUnloadByID(GlueToInt(L, 1)));
+        GlueEngine().TexUnloadByID(GlueToInt(L, 1));
     return 0;
 }
 
@@ -193,9 +193,9 @@ int glue_TSN_GFX_TexSet(lua_State* L)
     GLUE_CHECK_ARGS(bad);
     const int32_t stage = withStage ? GlueToInt(L, 2) : 0;
     if (lua_type(L, 1) == LUA_TSTRING)
-        GLUE_ENGINE(TexSet(GlueToString(L, 1), stage));
+        GlueEngine().TexSet(GlueToString(L, 1), stage);
     else
-        GLUE_ENGINE(TexSet(GlueToInt(L, 1), stage));
+        GlueEngine().TexSet(GlueToInt(L, 1), stage);
     return 0;
 }
 
@@ -207,7 +207,7 @@ int glue_TSN_GFX_TexSetNoTexture(lua_State* L)
     if (withStage)
         CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(TexSetNoTexture(withStage ? GlueToInt(L, 1) : 0));
+    GlueEngine().TexSetNoTexture(withStage ? GlueToInt(L, 1) : 0);
     return 0;
 }
 
@@ -218,9 +218,9 @@ int glue_TSN_GFX_TechApply(lua_State* L)
     CheckArgTypeOneOf(L, 1, LUA_TNUMBER, LUA_TSTRING, bad);
     GLUE_CHECK_ARGS(bad);
     if (lua_type(L, 1) == LUA_TSTRING)
-        GLUE_ENGINE(TechApplyByStrID(GlueToString(L, 1)));
+        GlueEngine().TechApplyByStrID(GlueToString(L, 1));
     else
-        GLUE_ENGINE(TechApply(GlueToInt(L, 1)));
+        GlueEngine().TechApply(GlueToInt(L, 1));
     return 0;
 }
 
@@ -231,9 +231,9 @@ int glue_TSN_GFX_FontSet(lua_State* L)
     CheckArgTypeOneOf(L, 1, LUA_TNUMBER, LUA_TSTRING, bad);
     GLUE_CHECK_ARGS(bad);
     if (lua_type(L, 1) == LUA_TSTRING)
-        GLUE_ENGINE(FontSetByStrID(GlueToString(L, 1)));
+        GlueEngine().FontSetByStrID(GlueToString(L, 1));
     else
-        GLUE_ENGINE(FontSet(GlueToInt(L, 1)));
+        GlueEngine().FontSet(GlueToInt(L, 1));
     return 0;
 }
 
@@ -244,7 +244,7 @@ int glue_TSN_GFX_FontDrawText(lua_State* L)
     CheckArgType(L, 1, LUA_TSTRING, bad);
     CheckNumbers(L, 2, 5, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(FontDrawText(GlueToString(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToInt(L, 4),
-                              GlueToInt(L, 5), GlueToFloat(L, 6)));
+    GlueEngine().FontDrawText(GlueToString(L, 1), GlueToFloat(L, 2), GlueToFloat(L, 3), GlueToInt(L, 4),
+                              GlueToInt(L, 5), GlueToFloat(L, 6));
     return 0;
 }

@@ -21,7 +21,7 @@ bool IsMouseButton(int32_t button)
 int glue_TSN_INP_KeyboardGetAnyPressedKey(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushnumber(L, GLUE_ENGINE(KeyboardGetAnyPressedKey()));
+    lua_pushnumber(L, GlueEngine().KeyboardGetAnyPressedKey());
     return 1;
 }
 
@@ -31,7 +31,7 @@ int glue_TSN_INP_KeyboardIsKeyPressed(lua_State* L)
     int bad = 0;
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    lua_pushboolean(L, GLUE_ENGINE(KeyboardIsKeyPressed(KeyCode(L, 1))) ? 1 : 0);
+    lua_pushboolean(L, GlueEngine().KeyboardIsKeyPressed(KeyCode(L, 1)) ? 1 : 0);
     return 1;
 }
 
@@ -41,7 +41,7 @@ int glue_TSN_INP_KeyboardIsKeyClicked(lua_State* L)
     int bad = 0;
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    lua_pushboolean(L, GLUE_ENGINE(KeyboardIsKeyClicked(KeyCode(L, 1))) ? 1 : 0);
+    lua_pushboolean(L, GlueEngine().KeyboardIsKeyClicked(KeyCode(L, 1)) ? 1 : 0);
     return 1;
 }
 
@@ -51,7 +51,7 @@ int glue_TSN_INP_KeyboardSetTextBufferStatus(lua_State* L)
     int bad = 0;
     CheckArgType(L, 1, LUA_TBOOLEAN, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(KeyboardSetTextBufferStatus(GlueToBool(L, 1)));
+    GlueEngine().KeyboardSetTextBufferStatus(GlueToBool(L, 1));
     return 0;
 }
 
@@ -61,14 +61,14 @@ int glue_TSN_INP_KeyboardSetTextInBuffer(lua_State* L)
     int bad = 0;
     CheckArgType(L, 1, LUA_TSTRING, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(KeyboardSetTextInBuffer(GlueToString(L, 1)));
+    GlueEngine().KeyboardSetTextInBuffer(GlueToString(L, 1));
     return 0;
 }
 
 int glue_TSN_INP_KeyboardGetTextInBuffer(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    const std::string text = GLUE_ENGINE(KeyboardGetTextInBuffer());
+    const std::string text = GlueEngine().KeyboardGetTextInBuffer();
     lua_pushstring(L, text.c_str());
     return 1;
 }
@@ -79,14 +79,14 @@ int glue_TSN_INP_KeyboardSetTextBufferSize(lua_State* L)
     int bad = 0;
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(KeyboardSetTextBufferSize(GlueToInt(L, 1)));
+    GlueEngine().KeyboardSetTextBufferSize(GlueToInt(L, 1));
     return 0;
 }
 
 int glue_TSN_INP_MouseGetAnyPressedKey(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushnumber(L, GLUE_ENGINE(MouseGetAnyPressedKey()));
+    lua_pushnumber(L, GlueEngine().MouseGetAnyPressedKey());
     return 1;
 }
 
@@ -97,7 +97,7 @@ int glue_TSN_INP_MouseIsKeyPressed(lua_State* L)
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
     const int32_t button = GlueToInt(L, 1);
-    lua_pushboolean(L, IsMouseButton(button) && GLUE_ENGINE(MouseIsKeyPressed(button)) ? 1 : 0);
+    lua_pushboolean(L, IsMouseButton(button) && GlueEngine().MouseIsKeyPressed(button) ? 1 : 0);
     return 1;
 }
 
@@ -108,28 +108,28 @@ int glue_TSN_INP_MouseIsKeyClicked(lua_State* L)
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
     const int32_t button = GlueToInt(L, 1);
-    lua_pushboolean(L, IsMouseButton(button) && GLUE_ENGINE(MouseIsKeyClicked(button)) ? 1 : 0);
+    lua_pushboolean(L, IsMouseButton(button) && GlueEngine().MouseIsKeyClicked(button) ? 1 : 0);
     return 1;
 }
 
 int glue_TSN_INP_MouseGetDeltaX(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushnumber(L, GLUE_ENGINE(MouseGetDeltaX()));
+    lua_pushnumber(L, GlueEngine().MouseGetDeltaX());
     return 1;
 }
 
 int glue_TSN_INP_MouseGetDeltaY(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushnumber(L, GLUE_ENGINE(MouseGetDeltaY()));
+    lua_pushnumber(L, GlueEngine().MouseGetDeltaY());
     return 1;
 }
 
 int glue_TSN_INP_MouseGetWheelDelta(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushnumber(L, GLUE_ENGINE(MouseGetWheelDelta()));
+    lua_pushnumber(L, GlueEngine().MouseGetWheelDelta());
     return 1;
 }
 
@@ -138,7 +138,7 @@ int glue_TSN_INP_MouseGetCursorPos(lua_State* L)
     SetCheckpoint(kFileID, __LINE__);
     int32_t x = 0;
     int32_t y = 0;
-    GLUE_ENGINE(MouseGetCursorPos(x, y));
+    GlueEngine().MouseGetCursorPos(x, y);
     lua_pushnumber(L, x);
     lua_pushnumber(L, y);
     return 2;
@@ -147,6 +147,6 @@ int glue_TSN_INP_MouseGetCursorPos(lua_State* L)
 int glue_TSN_INP_MouseGetCursorStatus(lua_State* L)
 {
     SetCheckpoint(kFileID, __LINE__);
-    lua_pushboolean(L, GLUE_ENGINE(MouseGetCursorStatus()) ? 1 : 0);
+    lua_pushboolean(L, GlueEngine().MouseGetCursorStatus() ? 1 : 0);
     return 1;
 }

@@ -26,7 +26,7 @@ int glue_TSN_SFX_SetGlobalVolumes(lua_State* L)
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     CheckArgType(L, 2, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(SfxSetGlobalVolumes(GlueToInt(L, 1), GlueToInt(L, 2)));
+    GlueEngine().SfxSetGlobalVolumes(GlueToInt(L, 1), GlueToInt(L, 2));
     return 0;
 }
 
@@ -37,9 +37,9 @@ int glue_TSN_SFX_SoundUnload(lua_State* L)
     CheckSoundArgs(L, 0, bad);
     GLUE_CHECK_ARGS(bad);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundUnload(GlueToString(L, 1)));
+        GlueEngine().SoundUnload(GlueToString(L, 1));
     else
-        GLUE_ENGINE(SoundUnload(GlueToInt(L, 1)));
+        GlueEngine().SoundUnload(GlueToInt(L, 1));
     return 0;
 }
 
@@ -58,9 +58,9 @@ int glue_TSN_SFX_SoundPlay(lua_State* L)
     const int32_t volume = GlueToInt(L, 4);
     const int32_t pan = GlueToInt(L, 5);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundPlay(GlueToString(L, 1), loop, frequency, volume, pan));
+        GlueEngine().SoundPlay(GlueToString(L, 1), loop, frequency, volume, pan);
     else
-        GLUE_ENGINE(SoundPlay(GlueToInt(L, 1), loop, frequency, volume, pan));
+        GlueEngine().SoundPlay(GlueToInt(L, 1), loop, frequency, volume, pan);
     return 0;
 }
 
@@ -71,9 +71,9 @@ int glue_TSN_SFX_SoundStop(lua_State* L)
     CheckSoundArgs(L, 0, bad);
     GLUE_CHECK_ARGS(bad);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundStop(GlueToString(L, 1)));
+        GlueEngine().SoundStop(GlueToString(L, 1));
     else
-        GLUE_ENGINE(SoundStop(GlueToInt(L, 1)));
+        GlueEngine().SoundStop(GlueToInt(L, 1));
     return 0;
 }
 
@@ -84,9 +84,9 @@ int glue_TSN_SFX_SoundPause(lua_State* L)
     CheckSoundArgs(L, 0, bad);
     GLUE_CHECK_ARGS(bad);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundPause(GlueToString(L, 1)));
+        GlueEngine().SoundPause(GlueToString(L, 1));
     else
-        GLUE_ENGINE(SoundPause(GlueToInt(L, 1)));
+        GlueEngine().SoundPause(GlueToInt(L, 1));
     return 0;
 }
 
@@ -97,9 +97,9 @@ int glue_TSN_SFX_SoundResume(lua_State* L)
     CheckSoundArgs(L, 0, bad);
     GLUE_CHECK_ARGS(bad);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundResume(GlueToString(L, 1)));
+        GlueEngine().SoundResume(GlueToString(L, 1));
     else
-        GLUE_ENGINE(SoundResume(GlueToInt(L, 1)));
+        GlueEngine().SoundResume(GlueToInt(L, 1));
     return 0;
 }
 
@@ -113,9 +113,9 @@ int glue_TSN_SFX_SoundSetAttributes(lua_State* L)
     const int32_t volume = GlueToInt(L, 3);
     const int32_t pan = GlueToInt(L, 4);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundSetAttributes(GlueToString(L, 1), frequency, volume, pan));
+        GlueEngine().SoundSetAttributes(GlueToString(L, 1), frequency, volume, pan);
     else
-        GLUE_ENGINE(SoundSetAttributes(GlueToInt(L, 1), frequency, volume, pan));
+        GlueEngine().SoundSetAttributes(GlueToInt(L, 1), frequency, volume, pan);
     return 0;
 }
 
@@ -130,9 +130,9 @@ int glue_TSN_SFX_SoundSlideAttributes(lua_State* L)
     const int32_t pan = GlueToInt(L, 4);
     const int32_t time = GlueToInt(L, 5);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(SoundSlideAttributes(GlueToString(L, 1), frequency, volume, pan, time));
+        GlueEngine().SoundSlideAttributes(GlueToString(L, 1), frequency, volume, pan, time);
     else
-        GLUE_ENGINE(SoundSlideAttributes(GlueToInt(L, 1), frequency, volume, pan, time));
+        GlueEngine().SoundSlideAttributes(GlueToInt(L, 1), frequency, volume, pan, time);
     return 0;
 }
 
@@ -142,8 +142,8 @@ int glue_TSN_SFX_SoundGetStatus(lua_State* L)
     int bad = 0;
     CheckSoundArgs(L, 0, bad);
     GLUE_CHECK_ARGS(bad);
-    const auto status = IsIdentifier(L, 1) ? GLUE_ENGINE(SoundGetStatus(GlueToString(L, 1)))
-                                           : GLUE_ENGINE(SoundGetStatus(GlueToInt(L, 1)));
+    const auto status = IsIdentifier(L, 1) ? GlueEngine().SoundGetStatus(GlueToString(L, 1))
+                                           : GlueEngine().SoundGetStatus(GlueToInt(L, 1));
     lua_pushnumber(L, static_cast<lua_Number>(status));
     return 1;
 }
@@ -155,7 +155,7 @@ int glue_TSN_SFX_MusicSetVolume(lua_State* L)
     CheckArgType(L, 1, LUA_TNUMBER, bad);
     CheckArgType(L, 2, LUA_TNUMBER, bad);
     GLUE_CHECK_ARGS(bad);
-    GLUE_ENGINE(MusicSetVolume(GlueToInt(L, 1), GlueToInt(L, 2)));
+    GlueEngine().MusicSetVolume(GlueToInt(L, 1), GlueToInt(L, 2));
     return 0;
 }
 
@@ -166,15 +166,15 @@ int glue_TSN_SFX_PlaylistSet(lua_State* L)
     CheckArgTypeOneOf(L, 1, LUA_TNUMBER, LUA_TSTRING, bad);
     GLUE_CHECK_ARGS(bad);
     if (IsIdentifier(L, 1))
-        GLUE_ENGINE(PlaylistSet(GlueToString(L, 1)));
+        GlueEngine().PlaylistSet(GlueToString(L, 1));
     else
-        GLUE_ENGINE(PlaylistSet(GlueToInt(L, 1)));
+        GlueEngine().PlaylistSet(GlueToInt(L, 1));
     return 0;
 }
 
 int glue_TSN_SFX_PlaylistStop(lua_State*)
 {
     SetCheckpoint(kFileID, __LINE__);
-    GLUE_ENGINE(PlaylistStop());
+    GlueEngine().PlaylistStop();
     return 0;
 }

@@ -39,27 +39,6 @@ std::string GlueToString(lua_State* L, int index);
 // The engine object; an assertion failure when there is none.
 CTesser& GlueEngine();
 
-// Calls an engine operation of another subsystem. The subsystems are built
-// side by side: while one is not part of the build yet, its script
-// functions still check their arguments and then fail with a clear error.
-struct GlueAnyResult {
-    template <typename T>
-    operator T() const
-    {
-        return T();
-    }
-};
-[[noreturn]] void GlueUnavailable(const char* operation);
-#define GLUE_ENGINE(call)                                                                             \
-    [&](auto& e) -> decltype(auto) {                                                                  \
-        if constexpr (requires { e.call; })                                                           \
-            return e.call;                                                                            \
-        else {                                                                                        \
-            GlueUnavailable(#call);                                                                   \
-            return GlueAnyResult{};                                                                   \
-        }                                                                                             \
-    }(GlueEngine())
-
 // ---- the script functions, in registration order ----
 
 struct ScrFunctionInfo {

@@ -440,9 +440,3 @@ std::string ScrMakeApiReference()
     }
     return out;
 }
-
-void GlueUnavailable(const char* operation)
-{
-    throw CEHSException(EHS_GENERAL, 0, std::string("Engine operation not available in this build: ") + operation,
-                        __FILE__, __LINE__);
-}
