@@ -117,16 +117,19 @@ std::string CrashRecord(const std::string& type, const std::string& code, const 
 const std::string kFreed = "   +: Game shut-down: resources freed.\n";
 const std::string kNothing = "   +: Game shut-down: nothing left to free.\n";
 
-// The line of the crash program's Game check, read from its source.
-std::string GameCheckLine()
+// The line of a source file holding `text` (the first one).
+std::string LineOf(const char* file, const std::string& text)
 {
-    std::ifstream in(TSR_CRASHTEST_SOURCE);
+    std::ifstream in(file);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number)
-        if (line.find("EHS_CHECK(g_frames != 3") != std::string::npos)
+        if (line.find(text) != std::string::npos)
             return std::to_string(number);
     return "?";
 }
+
+// The line of the crash program's Game check.
+std::string GameCheckLine() { return LineOf(TSR_CRASHTEST_SOURCE, "EHS_CHECK(g_frames != 3"); }
 
 class CrashTest : public TempDirTest {
 protected:
@@ -219,6 +222,19 @@ TEST_F(CrashTest, ThrowingShutDownDuringTheFatalPathIsReported)
                                Report("Game.", "0", "Invalid level data!", "File: " TSR_CRASHTEST_SOURCE,
                                       "Line: " + line) +
                                kFreed + " !!!: Game shut-down failed!\n" + EndOfLog());
+}
+
+TEST_F(CrashTest, NoEngineObjectStillGivesTheReport)
+{
+    ASSERT_EQ(Run("no-engine"), 0);
+    const std::string line = LineOf(TSR_ENTRY_SOURCE, "\"Cannot create CTesser object!\"");
+    // Nothing to shut down: the report is the whole log.
+    EXPECT_EQ(MaskedLog(), Report("General.", "0", "Cannot create CTesser object!", "File: " TSR_ENTRY_SOURCE,
+                                  "Line: " + line));
+    const std::string ehs = MaskedEhsLog();
+    EXPECT_NE(ehs.find("Exception desc: Cannot create CTesser object!\nFile: " TSR_ENTRY_SOURCE "\nLine: " + line),
+              std::string::npos)
+        << ehs;
 }
 
 TEST_F(CrashTest, TwoFatalRunsKeepBothCrashRecordsAndOnlyTheLastLog)

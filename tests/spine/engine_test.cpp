@@ -160,6 +160,22 @@ TEST_F(EngineTest, FocusGainedHidesTheInactiveTime)
     EXPECT_EQ(m_engine->TimerGetDeltaMs(), 16);
 }
 
+TEST_F(EngineTest, HeadlessMessageBoxGoesToStderrAndTheLog)
+{
+    // The tests run with SDL_VIDEODRIVER=offscreen: no box can be shown.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::testing::internal::CaptureStderr();
+    const int result = m_engine->ShowMessageBox("No video modes available: your video card cannot handle "
+                                                "800x600x16bit resolution",
+                                                "No video modes available!", 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(err, "No video modes available!: No video modes available: your video card cannot handle "
+                   "800x600x16bit resolution\n");
+    EXPECT_EQ(Log(), " !: No video modes available!: No video modes available: your video card cannot handle "
+                     "800x600x16bit resolution\n");
+}
+
 // ---- Timer -----------------------------------------------------------------
 
 struct TimerCase {

@@ -13,12 +13,14 @@
 //   termination-throws  a Game check fails, and the game's shut-down
 //                    throws when the engine runs it again
 //   quit-message     the loop ends through WM_QUIT, as closing the window does
+//   no-engine        the engine object cannot be allocated
 //   wait             sits in start-up until the file "stop" appears in the
 //                    current folder (writes "ready" first)
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 #include <thread>
 
@@ -105,7 +107,31 @@ void WaitForStopFile()
     }
 }
 
+bool FailEngineAllocation()
+{
+    const char* mode = std::getenv("TSR_CRASHTEST_MODE");
+    return mode && std::strcmp(mode, "no-engine") == 0;
+}
+
+// Read by operator new below; false until set, so allocations made before
+// it is initialised succeed.
+bool g_failEngineAllocation = FailEngineAllocation();
+
 } // namespace
+
+// Lets the "no-engine" mode refuse the one allocation of the engine object.
+void* operator new(std::size_t size)
+{
+    if (g_failEngineAllocation && size == sizeof(CTesser)) {
+        g_failEngineAllocation = false;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 void GameMain(CTesser* engine)
 {
