@@ -112,14 +112,19 @@ int32_t CTesser::TexGetCurrent(int32_t stage) const
 }
 
 // Unloading a texture that a stage still shows: the stage is unbound first,
-// so that no stage keeps a stale ID and nothing draws a freed texture.
+// so that no stage keeps a stale ID and nothing draws a freed texture. The
+// device's own bindings count too (they survive a device reset, which
+// forgets the current IDs).
 static void UnbindFromStages(CTesser& e, int32_t id, int32_t* current)
 {
+    tsr::gfx::Device* dev = texlink::Device(e);
+    tsr::gfx::Texture* texture = e.TexGetTexture(id);
     for (int32_t s = 0; s < kStages; ++s) {
-        if (current[s] != id)
+        const bool bound = dev && texture && dev->GetTexture(uint32_t(s)) == texture;
+        if (current[s] != id && !bound)
             continue;
         texlink::BatchFlush(e);
-        if (tsr::gfx::Device* dev = texlink::Device(e))
+        if (dev)
             dev->SetTexture(uint32_t(s), nullptr);
         current[s] = -1;
     }

@@ -146,6 +146,15 @@ TEST_F(TexEngineTest, UnloadingACurrentTextureUnbindsItsStages)
     EXPECT_EQ(Dev()->GetTexture(0), engine->TexGetTexture(0));
     engine->TexUnloadByID(0);
     EXPECT_EQ(Dev()->GetTexture(0), nullptr);
+
+    // After a device reset the current IDs are forgotten while the device
+    // may still hold the texture: unloading lets go of it all the same.
+    LoadTexture(png, "TEX_C");
+    engine->TexSet(0, 2);
+    engine->TexTechFontResetState();
+    engine->TexUnloadByStrID("TEX_C");
+    EXPECT_EQ(Dev()->GetTexture(2), nullptr);
+    EXPECT_EQ(engine->TexGetTexture(0), nullptr);
 }
 
 TEST_F(TexEngineTest, EveryFileTypeDrawsTexelExactThroughTheEngine)
@@ -338,6 +347,50 @@ TEST_F(TexEngineTest, AddressModesWrapAndClamp)
         EXPECT_EQ(At(px, 0, 0), 0xFF0000u) << mode;
         EXPECT_EQ(At(px, 2, 0), third) << mode;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The device reports the DOTPRODUCT3 operation; check that it really does
+// it, and what light mode 2 then does with the empty lights manager.
+TEST_F(TexEngineTest, Dot3IsReportedHonestly)
+{
+    TSNVIDEOCAPS caps;
+    engine->GfxGetVideoCaps(caps);
+    if (!caps.Dot3)
+        GTEST_SKIP() << "the device does not report Dot3";
+    // A normal map texel pointing out of the screen: (128, 128, 255).
+    textest::Image normal;
+    normal.width = normal.height = 1;
+    normal.rgba = {128, 128, 255, 255};
+    const int tex = LoadTexture(textest::EncodePNG(normal), "TEX_NORMAL");
+    Apply("TEQ_DOT", "s0_colorop=\"DOTPRODUCT3\" s0_colorarg1=\"TEXTURE\" s0_colorarg2=\"DIFFUSE\" "
+                     "s0_minfilter=\"POINT\" s0_magfilter=\"POINT\"");
+    struct Row {
+        uint32_t diffuse;
+        int expected; // grey level, all channels alike
+    } rows[] = {
+        {0xFF8080FFu, 255}, // light along the normal: full
+        {0xFFFF8080u, 0},   // light across it: none
+    };
+    for (const Row& r : rows) {
+        engine->SceneBegin();
+        engine->SceneClearScreen(0, 0, 1);
+        engine->TexSet(tex, 0);
+        Quad(4, 4, 2, 2, r.diffuse);
+        engine->SceneEnd();
+        const uint32_t got = At(Pixels(), 4, 4);
+        for (int shift : {16, 8, 0})
+            EXPECT_NEAR(int(got >> shift & 255), r.expected, 3) << std::hex << got;
+    }
+    // Light mode 2 needs a Dot3 light, and the lights manager stays empty.
+    Apply("TEQ_DOT3LIGHT", "dynlightmode=\"DOT3\"");
+    engine->SceneBegin();
+    engine->VQuadSetPos(0, 0, 2, 2, 0.5f);
+    EXPECT_EQ(Thrown([&] { engine->SceneRender(); }), "Wrong Dot3 light specified!");
+    engine->SceneEnd();
 }
 
 } // namespace
