@@ -95,6 +95,7 @@ protected:
         sine.seconds = 0.5;
         sine.channels = 2;
         ASSERT_TRUE(gen::WriteTone(Path("sine.ogg"), gen::Container::Ogg, sine));
+        haveMp3 = gen::WriteTone(Path("sine.mp3"), gen::Container::Mp3, sine);
         ASSERT_TRUE(gen::WriteModule(Path("tune.mod")));
         // A pack-like file: junk, the sound, junk; the sound is read as a range.
         std::vector<uint8_t> junk(1000, 0xAB);
@@ -131,9 +132,11 @@ protected:
     }
 
     static uint32_t wavSize;
+    static bool haveMp3;
 };
 fs::path AudioOffline::dir;
 uint32_t AudioOffline::wavSize = 0;
+bool AudioOffline::haveMp3 = false;
 
 struct VolPanCase {
     int volume, pan;
@@ -392,6 +395,8 @@ class Formats : public AudioOffline, public ::testing::WithParamInterface<const 
 TEST_P(Formats, DecodeAsSampleAndStream)
 {
     std::string file = Path(GetParam());
+    if (file.ends_with(".mp3") && !haveMp3)
+        GTEST_SKIP() << "this libsndfile has no MP3 encoder";
     au::Handle s = au::SampleLoad(false, file.c_str(), 0, 0, 1, 0);
     ASSERT_NE(s, 0u) << au::ErrorGetCode();
     au::SamplePlayEx(s, 0, -1, 100, 0, false);
@@ -403,7 +408,7 @@ TEST_P(Formats, DecodeAsSampleAndStream)
     EXPECT_NEAR(Render(100).PeakL(), kAmp, 0.05f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Formats, ::testing::Values("square.wav", "square.aiff", "square.flac", "sine.ogg"),
+INSTANTIATE_TEST_SUITE_P(Files, Formats, ::testing::Values("square.wav", "square.aiff", "square.flac", "sine.ogg", "sine.mp3"),
                          [](const auto& info) {
                              std::string n = info.param;
                              std::replace(n.begin(), n.end(), '.', '_');

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "ctesser.h"
+#include "ctesser_sfx_classes.h"
 #include "ctesser_utils_csmartid.h"
 #include "platform/audio/tsr_audio.h"
 #include "tools/sfxgen/sfxgen.h"
@@ -301,6 +302,27 @@ TEST_F(SfxEngine, SoundsPlayWithTheirAttributesAndEnd)
     for (int i = 0; i < 6; ++i)
         Frame();
     EXPECT_EQ(engine->SoundGetStatus(stream), 0u);
+}
+
+// Destroying a sound or music whose stop fails must not throw (that would end
+// the program without a report): the failure is logged and the object freed.
+TEST_F(SfxEngine, DestructorsLogFailuresInsteadOfThrowing)
+{
+    Init();
+    auto* sample = new TSNSound(false, 1, false, "DATA/square.wav", 0, 0);
+    auto* stream = new TSNSound(true, 1, false, "DATA/hum.ogg", 0, 0);
+    auto* music = new TSNPreloadedMusic("DATA/a.mod", 0, 0);
+    auto* played = new TSNMusic("DATA/b.mod", 0, 0);
+    played->Play(true);
+    au::Free(); // the output is gone under them
+    EXPECT_NO_THROW(delete sample);
+    EXPECT_NO_THROW(delete stream);
+    EXPECT_NO_THROW(delete music);
+    EXPECT_NO_THROW(delete played);
+    std::string log = Log();
+    EXPECT_NE(log.find("Cannot stop sample!"), std::string::npos);
+    EXPECT_NE(log.find("Cannot stop stream!"), std::string::npos);
+    EXPECT_EQ(Count(log, "Cannot stop music playback!"), 2u);
 }
 
 TEST_F(SfxEngine, PlaybackCountAndNoStealDecideTheThirdPlayback)

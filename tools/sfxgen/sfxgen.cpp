@@ -40,6 +40,7 @@ bool WriteSound(const std::string& path, Container container, const std::vector<
     case Container::Aiff: info.format = SF_FORMAT_AIFF | SF_FORMAT_PCM_16; break;
     case Container::Flac: info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16; break;
     case Container::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
+    case Container::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
     }
     std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> snd(sf_open(path.c_str(), SFM_WRITE, &info), sf_close);
     if (!snd)

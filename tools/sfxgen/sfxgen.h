@@ -9,7 +9,7 @@
 namespace tsr::sfxgen {
 
 enum class Shape { Sine, Square };
-enum class Container { Wav, Ogg, Aiff, Flac };
+enum class Container { Wav, Ogg, Aiff, Flac, Mp3 };
 
 struct Tone {
     Shape shape = Shape::Sine;
@@ -25,7 +25,8 @@ struct Tone {
 std::vector<float> RenderTone(const Tone& tone);
 
 // Writes float frames (interleaved, `channels` wide) as a sound file:
-// 16-bit PCM for WAV, AIFF and FLAC, Vorbis for Ogg. False on failure.
+// 16-bit PCM for WAV, AIFF and FLAC, Vorbis for Ogg, MPEG layer III for MP3
+// (when the installed encoder library has it). False on failure.
 bool WriteSound(const std::string& path, Container container, const std::vector<float>& frames, int rate,
                 int channels);
 bool WriteTone(const std::string& path, Container container, const Tone& tone);
