@@ -146,6 +146,16 @@ uintptr_t StackPointerOf(void* context)
 #endif
 }
 
+// Set while a fault is being turned into an exception; cleared when the
+// exception leaves the handler. A fault inside that window (the translator
+// itself failing) must not nest handlers on the alternate stack forever.
+volatile sig_atomic_t g_translating = 0;
+
+struct TranslatingScope {
+    TranslatingScope() { g_translating = 1; }
+    ~TranslatingScope() { g_translating = 0; }
+};
+
 void FaultHandler(int signo, siginfo_t* info, void* context)
 {
     // Signals sent by kill() or raise() are not faults of our code and may
@@ -155,6 +165,13 @@ void FaultHandler(int signo, siginfo_t* info, void* context)
         raise(signo);
         return;
     }
+    if (g_translating) {
+        // Returning re-runs the faulting instruction under the default
+        // action: the process ends the way it would without us.
+        signal(signo, SIG_DFL);
+        return;
+    }
+    const TranslatingScope scope;
     bool nearStack = false;
     if (signo == SIGSEGV) {
         // A fault within a few pages of the stack pointer is the guard page
