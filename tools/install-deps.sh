@@ -31,6 +31,7 @@ clang
 ccache
 libclang-rt-14-dev
 fonts-dejavu-core
+love
 libfreetype-dev
 "
 
