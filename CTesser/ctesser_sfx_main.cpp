@@ -53,7 +53,7 @@ void CTesser::SfxInit(int32_t frequency)
         bool ok = au::Init(au::DEVICE_SILENT, static_cast<uint32_t>(frequency), au::INIT_DEFAULT_FLAGS, nullptr);
         WriteEntry("No sound card available!", LOG_WARNING);
         if (!ok)
-            throw CEHSException(EHS_GENERAL, au::ErrorGetCode(), "Cannot initialize BASS library!", __FILE__,
+            throw CEHSException(EHS_GENERAL, au::ErrorGetCode(), "Cannot initialize audio library!", __FILE__,
                                 __LINE__);
     }
     if (!au::Start())

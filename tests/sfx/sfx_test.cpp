@@ -223,6 +223,18 @@ TEST_F(SfxEngine, StartBeforeGraphicsFails)
               "Sound and Music system should be initialized after graphics system!");
 }
 
+TEST_F(SfxEngine, AnOutputThatCannotStartEvenSilentIsFatal)
+{
+    try {
+        engine->SfxInit(0); // no output runs at 0 Hz
+        FAIL() << "started at 0 Hz";
+    } catch (const CEHSException& e) {
+        EXPECT_EQ(e.GetDescription(), "Cannot initialize audio library!");
+        EXPECT_EQ(e.GetType(), EHS_GENERAL);
+        EXPECT_EQ(e.GetCode(), au::ERR_ILLPARAM);
+    }
+}
+
 TEST_F(SfxEngine, LoadingTheSameSoundTwiceReturnsItsSlotAndWritesNothing)
 {
     Init();
