@@ -65,7 +65,9 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& path)
         mkdir(path.substr(0, slash).c_str(), 0700);
 
     // O_CLOEXEC: a child process must not keep our lock alive after we end.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // O_NOFOLLOW: in a shared folder such as /tmp the name must not lead
+    // somewhere else.
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return Result::Failed;
     int rc;

@@ -158,6 +158,10 @@ TEST_F(InstanceLockTest, UnusableFolderFails)
 {
     tsr::InstanceLock lock;
     EXPECT_EQ(lock.Acquire((m_dir / "missing" / "deeper" / "x.lock").string()), tsr::InstanceLock::Result::Failed);
+    // A lock name that is a symbolic link is not followed.
+    std::filesystem::create_symlink(m_dir / "elsewhere", m_dir / "link.lock");
+    EXPECT_EQ(lock.Acquire((m_dir / "link.lock").string()), tsr::InstanceLock::Result::Failed);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "elsewhere"));
 }
 
 TEST_F(InstanceLockTest, FolderComesFromTheEnvironment)
