@@ -2,6 +2,8 @@
 #include "platform/files/tsr_files.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -35,22 +37,101 @@ bool PathExists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
+std::string FoldedName(std::string_view name)
+{
+    std::string out(name);
+    for (char& c : out)
+        c = FoldUpper(c);
+    return out;
+}
+
+// Folder listings for case-insensitive lookups. A data folder with many
+// resources whose names differ in case from their descriptors would
+// otherwise be listed once per resource. A listing is used only while the
+// folder's change time and identity are unchanged; a name it offers is
+// checked to exist, and a name it lacks is looked for in a fresh listing,
+// so the answer is always the file system's current one.
+class FolderListingCache {
+public:
+    std::string Match(const std::string& dir, const std::string& name)
+    {
+        const std::string path = dir.empty() ? "." : dir;
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return {};
+        const std::string key = FoldedName(name);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Listing& listing = m_listings[path];
+        bool fresh = false;
+        if (!listing.valid || !SameStamp(listing.st, st)) {
+            if (!Scan(path, listing))
+                return {};
+            listing.st = st;
+            fresh = true;
+        }
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const auto it = listing.names.find(key);
+            if (it != listing.names.end() && PathExists(path + "/" + it->second))
+                return it->second;
+            if (fresh)
+                break;
+            if (!Scan(path, listing))
+                return {};
+            fresh = true;
+        }
+        return {};
+    }
+
+private:
+    struct Listing {
+        bool valid = false;
+        struct stat st {};
+        // Folded name -> the byte-wise smallest real name with that folding.
+        std::unordered_map<std::string, std::string> names;
+    };
+
+    static bool SameStamp(const struct stat& a, const struct stat& b)
+    {
+        return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+               a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+               a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    }
+
+    bool Scan(const std::string& path, Listing& listing)
+    {
+        if (m_listings.size() > kMaxFolders) {
+            // Bounded: forget everything else (the current entry stays).
+            for (auto it = m_listings.begin(); it != m_listings.end();)
+                it = (&it->second == &listing) ? std::next(it) : m_listings.erase(it);
+        }
+        listing.valid = false;
+        listing.names.clear();
+        UniqueDir d(opendir(path.c_str()));
+        if (!d)
+            return false;
+        while (dirent* e = readdir(d.get())) {
+            std::string_view entry(e->d_name);
+            if (entry == "." || entry == "..")
+                continue;
+            auto [it, added] = listing.names.try_emplace(FoldedName(entry), entry);
+            if (!added && entry < it->second)
+                it->second = entry;
+        }
+        listing.valid = true;
+        return true;
+    }
+
+    static constexpr size_t kMaxFolders = 64;
+    std::mutex m_mutex;
+    std::unordered_map<std::string, Listing> m_listings;
+};
+
 // The name in `dir` equal to `name` ignoring case; the byte-wise smallest
 // when several qualify. Empty when none.
 std::string MatchInFolder(const std::string& dir, const std::string& name)
 {
-    UniqueDir d(opendir(dir.empty() ? "." : dir.c_str()));
-    if (!d)
-        return {};
-    std::string best;
-    while (dirent* e = readdir(d.get())) {
-        std::string_view entry(e->d_name);
-        if (entry == "." || entry == "..")
-            continue;
-        if (NamesEqualNoCase(entry, name) && (best.empty() || entry < best))
-            best = entry;
-    }
-    return best;
+    static FolderListingCache cache;
+    return cache.Match(dir, name);
 }
 
 // The components of a path after textual normalisation.

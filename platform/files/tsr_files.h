@@ -31,6 +31,9 @@ namespace tsr {
 //    choice never depends on folder order);
 //  - from the first component that matches nothing, the rest is kept as
 //    written, so a file that is about to be created gets the name given.
+// Folder listings used for case-insensitive matches are kept between calls
+// (a few dozen folders at most) and re-read when a folder changes or when
+// they miss, so a big data folder is not listed once per file.
 // A path starting with a separator stays absolute; anything else is
 // relative to the current folder and comes back without a "./" prefix
 // ("." for the current folder itself). An empty path resolves to "".

@@ -77,6 +77,23 @@ TEST_F(FilesTest, NamesDifferingOnlyInCaseResolveToTheSameOneEveryTime)
     EXPECT_EQ(tsr::ResolvePath("Data/a.txt"), "Data/a.txt");
 }
 
+TEST_F(FilesTest, CaseInsensitiveLookupsFollowChangesToTheFolder)
+{
+    Write("DATA/A.txt", "1");
+    EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/A.txt");
+    // Renamed under the same folded name: the new name is found at once.
+    fs::rename("DATA/A.txt", "DATA/a.TXT");
+    EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/a.TXT");
+    // Removed: nothing matches any more; the name stays as written.
+    fs::remove("DATA/a.TXT");
+    EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/a.txt");
+    // Created again: found again.
+    Write("DATA/sub/B.bin", "2");
+    Write("DATA/A.Txt", "3");
+    EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/A.Txt");
+    EXPECT_EQ(tsr::ResolvePath("data/SUB/b.BIN"), "DATA/sub/B.bin");
+}
+
 TEST(Wildcards, MatchLikeWindows)
 {
     struct Case {
