@@ -315,3 +315,104 @@ TEST(ImageFormat, QuantizeAndPackEachLayout)
 }
 
 } // namespace
+
+namespace {
+
+// Small hand-made files of the less common layouts: each 2 x 2 (or 4 x 1),
+// with the expected RGBA texels top row first.
+struct SmallFile {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int w, h;
+    std::vector<uint8_t> rgba;
+};
+
+std::vector<uint8_t> TgaHeader(uint8_t type, uint8_t mapType, uint16_t mapLen, uint8_t mapBits, int w, int h,
+                               uint8_t bpp, uint8_t desc)
+{
+    return {0,       mapType, type,    0, 0, uint8_t(mapLen), uint8_t(mapLen >> 8), mapBits, 0, 0, 0, 0,
+            uint8_t(w), 0, uint8_t(h), 0, bpp, desc};
+}
+
+std::vector<uint8_t> Cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<uint8_t> BmpHeader(int w, int h, int bpp, uint32_t compression, uint32_t colors, uint32_t dataOffset)
+{
+    std::vector<uint8_t> v = {'B', 'M'};
+    textest::Put32(v, 0);
+    textest::Put32(v, 0);
+    textest::Put32(v, dataOffset);
+    textest::Put32(v, 40);
+    textest::Put32(v, uint32_t(w));
+    textest::Put32(v, uint32_t(h));
+    textest::Put16(v, 1);
+    textest::Put16(v, unsigned(bpp));
+    textest::Put32(v, compression);
+    for (int i = 0; i < 3; ++i)
+        textest::Put32(v, 0);
+    textest::Put32(v, colors);
+    textest::Put32(v, 0);
+    return v;
+}
+
+TEST(ImageLayouts, LessCommonTgaAndBmpLayouts)
+{
+    const SmallFile files[] = {
+        // Colour-mapped, 8-bit indices into a 24-bit map (BGR), top-down.
+        {"tga_mapped",
+         Cat(TgaHeader(1, 1, 2, 24, 2, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0}), 2, 1,
+         {0, 0, 255, 255, 255, 0, 0, 255}},
+        // Grey, bottom-up: first stored row is the bottom one.
+        {"tga_grey", Cat(TgaHeader(3, 0, 0, 0, 2, 2, 8, 0), {10, 20, 30, 40}), 2, 2,
+         {30, 30, 30, 255, 40, 40, 40, 255, 10, 10, 10, 255, 20, 20, 20, 255}},
+        // Grey RLE: one run of 4, top-down, right-to-left has no effect on a flat run.
+        {"tga_grey_rle", Cat(TgaHeader(11, 0, 0, 0, 2, 2, 8, 0x30), {0x83, 77}), 2, 2,
+         std::vector<uint8_t>{77, 77, 77, 255, 77, 77, 77, 255, 77, 77, 77, 255, 77, 77, 77, 255}},
+        // 16-bit with one attribute bit: red opaque, green transparent.
+        {"tga_16_alpha", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0xE0, 0x03}), 2, 1,
+         {255, 0, 0, 255, 0, 255, 0, 0}},
+        // Right-to-left 24-bit.
+        {"tga_rtl", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {255, 0, 0, 0, 255, 0}), 2, 1,
+         {0, 255, 0, 255, 0, 0, 255, 255}},
+        // 1-bit BMP, 4 x 1: palette black, white; bits 1010.
+        {"bmp_1bit", Cat(BmpHeader(4, 1, 1, 0, 2, 62), {0, 0, 0, 0, 255, 255, 255, 0, 0xA0, 0, 0, 0}), 4, 1,
+         {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255}},
+        // 4-bit BMP, 2 x 1: indices 1, 0 of (blue, red).
+        {"bmp_4bit", Cat(BmpHeader(2, 1, 4, 0, 2, 62), {255, 0, 0, 0, 0, 0, 255, 0, 0x10, 0, 0, 0}), 2, 1,
+         {255, 0, 0, 255, 0, 0, 255, 255}},
+        // 16-bit BMP, default 5-5-5: white, then pure green.
+        {"bmp_16", Cat(BmpHeader(2, 1, 16, 0, 0, 54), {0xFF, 0x7F, 0xE0, 0x03}), 2, 1,
+         {255, 255, 255, 255, 0, 255, 0, 255}},
+        // 16-bit BMP with 5-6-5 bit fields after the header.
+        {"bmp_565", Cat(BmpHeader(2, 1, 16, 3, 0, 66),
+                        {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0, 0x00, 0xF8, 0x1F, 0x00}),
+         2, 1, {255, 0, 0, 255, 0, 0, 255, 255}},
+    };
+    for (const SmallFile& f : files) {
+        Image out;
+        std::string err;
+        ASSERT_TRUE(Decode(f.bytes.data(), f.bytes.size(), out, &err)) << f.name << ": " << err;
+        ASSERT_EQ(out.width, f.w) << f.name;
+        ASSERT_EQ(out.height, f.h) << f.name;
+        EXPECT_EQ(out.rgba, f.rgba) << f.name;
+        // And every shorter version is refused or decodes without overreading.
+        for (size_t n = 0; n < f.bytes.size(); ++n) {
+            Image cut;
+            DecodeExact(f.bytes, n, cut);
+        }
+    }
+}
+
+TEST(ImageLayouts, PaletteIndexOutsideTheMapIsAnError)
+{
+    // Map of 2 entries, index 5 used.
+    const auto bytes = Cat(TgaHeader(1, 1, 2, 24, 2, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 5, 0});
+    Image out;
+    EXPECT_FALSE(Decode(bytes.data(), bytes.size(), out));
+}
+
+} // namespace
