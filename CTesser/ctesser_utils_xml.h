@@ -23,7 +23,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The key of scrambled XML: every byte is combined with it by XOR.
@@ -32,15 +31,14 @@ constexpr unsigned char XML_SCRAMBLE_KEY = 0x5C;
 class CXMLNode {
 public:
     CXMLNode() = default;
-    explicit CXMLNode(CXMLNode* parent) : m_parent(parent) {}
-    ~CXMLNode();
     CXMLNode(const CXMLNode&) = delete;
     CXMLNode& operator=(const CXMLNode&) = delete;
 
-    const char* GetName() const { return m_name.c_str(); }
+    const char* GetName() const { return m_name; }
+    // The enclosing element; null for the root.
     CXMLNode* GetParent() const { return m_parent; }
 
-    int GetChildCount() const { return static_cast<int>(m_children.size()); }
+    int GetChildCount() const { return static_cast<int>(m_childCount); }
     // Null when the index is negative or not less than the child count.
     CXMLNode* GetChild(int index) const;
 
@@ -48,7 +46,7 @@ public:
     // name: never null.
     const char* GetAttribute(const char* name) const;
     bool HasAttribute(const char* name) const;
-    int GetAttributeCount() const { return static_cast<int>(m_attributes.size()); }
+    int GetAttributeCount() const { return static_cast<int>(m_attrCount); }
 
     // Iteration in ascending byte-wise order of the names (not document
     // order). GetAttributeName is null once the cursor is past the end.
@@ -56,32 +54,41 @@ public:
     const char* GetAttributeName() const;
     void NextAttribute();
 
-    // Deletes every child (recursively) and every attribute.
-    void Clear();
+    // One name = value pair as the document stores it.
+    struct Attribute {
+        const char* name;
+        const char* value;
+        uint32_t nameLen; // a name may hold a zero byte
+        uint64_t key;     // the first eight bytes of the name, big-endian, for sorting
+    };
 
 private:
     friend class CXMLDocument;
-    using Attribute = std::pair<std::string, std::string>;
 
-    CXMLNode* AddChild();
-    // While a tag is read its attributes are appended in document order;
-    // SortAttributes then orders them by name, the last of equal names
-    // winning.
-    void AppendAttribute(const char* name, size_t nameLen, const char* value, size_t valueLen);
-    void SortAttributes();
+    const Attribute* Lookup(const char* name) const;
+    void Reset();
 
     CXMLNode* m_parent = nullptr;
-    std::string m_name;
-    // Kept sorted by name (byte-wise): an ordered map in a flat vector,
-    // since elements carry only a handful of attributes.
-    std::vector<Attribute> m_attributes;
-    size_t m_cursor = 0;
-    std::vector<std::unique_ptr<CXMLNode>> m_children;
+    const char* m_name = "";
+    // The attributes, sorted by name with the last of equal names kept,
+    // and the children in document order; both live in the document.
+    const Attribute* m_attrs = nullptr;
+    uint32_t m_attrCount = 0;
+    CXMLNode* const* m_children = nullptr;
+    uint32_t m_childCount = 0;
+    uint32_t m_cursor = 0;
+    // Bookkeeping while the document is parsed.
+    uint32_t m_attrFirst = 0;
+    uint32_t m_childFirst = 0;
+    uint32_t m_childPlaced = 0;
 };
 
+// The document owns every node, name and value of its tree; they are gone
+// with it (or with Clear, or the next Parse).
 class CXMLDocument {
 public:
     CXMLDocument() = default;
+    ~CXMLDocument();
     CXMLDocument(const CXMLDocument&) = delete;
     CXMLDocument& operator=(const CXMLDocument&) = delete;
 
@@ -112,12 +119,36 @@ public:
 
 private:
     void ResetTree();
-    static const char* ReadAttribute(const char* p, const char* end, CXMLNode& node);
+    void ParseText();
+    void LinkTree();
+    const char* ReadAttribute(const char* p, const char* end, std::vector<CXMLNode::Attribute>& into);
+    static uint32_t SortAttributes(CXMLNode::Attribute* first, uint32_t count);
+    // The zero-terminated copy of n bytes of the text at `at`.
+    const char* Terminate(const char* at, size_t n);
+    const char* StoreSeparately(const char* s, size_t n);
+    CXMLNode* NewChild(CXMLNode* parent);
 
     std::string m_text;
     std::string m_declName;
     CXMLNode m_decl; // holds the declaration's attributes
     CXMLNode m_root;
+
+    // Every element but the root, in document order. Allocated once per
+    // parse for as many elements as the text has '<' characters.
+    std::unique_ptr<CXMLNode[]> m_nodes;
+    size_t m_nodeCount = 0;
+    size_t m_nodeCapacity = 0;
+    // Attributes of all elements, one run per element.
+    std::vector<CXMLNode::Attribute> m_attributes;
+    std::vector<CXMLNode::Attribute> m_declAttributes;
+    // Children of all elements, one run per element.
+    std::vector<CXMLNode*> m_childLinks;
+    // A copy of the text in which the character after each name and value
+    // is overwritten by a terminating zero, so that names and values point
+    // into it. That character never belongs to another name or value,
+    // except in the rare names that are kept separately.
+    std::unique_ptr<char[]> m_work;
+    std::vector<std::unique_ptr<char[]>> m_separate;
 };
 
 // Throws `message` as a plain `const char*` message text whose characters

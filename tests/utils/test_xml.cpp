@@ -201,6 +201,10 @@ TEST_F(XmlTest, MalformedTextsEndInsideTheBuffer)
         {"<r><a/", "<r><a></></>"},
         {"<r x", "<r></>"},
         {"just text", "<></>"},
+        // Characters that end one name and begin the next one.
+        {"<r/b=\"x\"/>", "<r /b=[x]></>"},
+        {"<r a=\"1\"b=\"2\"/>", "<r a=[1] b=[2]></>"},
+        {"<r><c/d=\"1\"><e/></c></r>", "<r><c /d=[1]><e></></></>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
