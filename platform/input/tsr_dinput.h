@@ -1,5 +1,5 @@
 // The keyboard and mouse devices, shaped like the system's direct input
-// interface the engine was designed around: an input object creates the
+// interface the engine was written for: an input object creates the
 // system keyboard and mouse devices; a device gets a data format and a
 // cooperative level, is acquired, and its whole state is read once per
 // frame. Behind it sit the game window's SDL events (see tsr_dinput.cpp).

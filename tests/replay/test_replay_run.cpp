@@ -113,7 +113,10 @@ step 20
 24 keydown F9
 25 keyup F9
 26 mousemove 900 10
-28 close
+27 minimize
+31 restore
+33 keydown ESCAPE
+34 close
 )";
 
 TEST_F(ReplayRunTest, SameReplayGivesTheSameLogAndScreenshots)
@@ -133,6 +136,11 @@ TEST_F(ReplayRunTest, SameReplayGivesTheSameLogAndScreenshots)
     EXPECT_NE(first.log.find("buttons 1*"), std::string::npos);
     EXPECT_NE(first.log.find("FOCUS LOST"), std::string::npos);
     EXPECT_NE(first.log.find("FOCUS GAINED"), std::string::npos);
+    // Lost and gained twice: by the focus, then by minimising and restoring.
+    const size_t secondLoss = first.log.find("FOCUS LOST", first.log.find("FOCUS LOST") + 1);
+    ASSERT_NE(secondLoss, std::string::npos);
+    EXPECT_NE(first.log.find("FOCUS GAINED", secondLoss), std::string::npos);
+    EXPECT_NE(first.log.find(" keys 1* "), std::string::npos) << "a key after the restore is read";
     EXPECT_NE(first.log.find("End of log."), std::string::npos);
     EXPECT_EQ(first.log.find("Cannot acquire"), std::string::npos);
     // Step 20 ms: consecutive frames are 20 ms apart.
