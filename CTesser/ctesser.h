@@ -493,7 +493,8 @@ public:
     // name. resultCount is the number of results wanted, -1 for all. Safe to
     // re-enter from a script function: every call takes its own parameters
     // and leaves its own results in GetCallResults() when it returns.
-    void AddCallParam(const CLuaValue& value);
+    void AddCallParam(const CLuaValue& value) { m_scrCallParams.push_back(value); }
+    void AddCallParam(CLuaValue&& value) { m_scrCallParams.push_back(std::move(value)); }
     void CallLuaFunction(const std::string& name, int resultCount);
     const std::vector<CLuaValue>& GetCallResults() const { return m_scrCallResults; }
     size_t GetCallParamCount() const { return m_scrCallParams.size(); }

@@ -26,11 +26,6 @@ std::string FindGlobalName(lua_State* L, int index)
 
 }  // namespace
 
-void CTesser::AddCallParam(const CLuaValue& value)
-{
-    m_scrCallParams.push_back(value);
-}
-
 void CTesser::CallLuaFunction(const std::string& name, int resultCount)
 {
     SetCheckpoint(kFileID, __LINE__);
@@ -65,8 +60,11 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
         return;
     }
 
-    EHS_CHECK(params.size() < 4000 && lua_checkstack(L, static_cast<int>(params.size()) + 1), EHS_GAME,
-              "Function: " + name + " Too many parameters. Count = " + std::to_string(params.size()));
+    // Lua guarantees LUA_MINSTACK free slots; beyond that, ask for room
+    // (an unchecked push past it would write outside the Lua stack).
+    if (params.size() + 1 >= LUA_MINSTACK)
+        EHS_CHECK(params.size() < 4000 && lua_checkstack(L, static_cast<int>(params.size()) + 1), EHS_GAME,
+                  "Function: " + name + " Too many parameters. Count = " + std::to_string(params.size()));
     for (const CLuaValue& value : params) {
         switch (value.GetStatus()) {
         case LUAVAL_NUMBER:
@@ -90,21 +88,15 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
     }
 
     const int result = lua_pcall(L, static_cast<int>(params.size()), resultCount, 0);
-    ScrRethrowPending();
+    if (m_scrPendingException) [[unlikely]]
+        ScrRethrowPending();
     if (result != 0)
         ScrThrowLuaError(result);
 
-    // Results are checked from the top down, as they are taken off the
-    // stack, and kept in the order the function returned them.
+    // Results are kept in the order the function returned them. Lua takes
+    // them off from the top down, so of several values of a type without a
+    // CLuaValue form, the topmost is the one reported.
     const int top = lua_gettop(L);
-    for (int i = top; i > base; --i) {
-        const int type = lua_type(L, i);
-        if (type != LUA_TBOOLEAN && type != LUA_TNUMBER && type != LUA_TSTRING && type != LUA_TFUNCTION)
-            throw CEHSException(EHS_GAME, 0,
-                                "Function: " + name + " returned result of invalid type. Type id = " +
-                                    std::to_string(type),
-                                __FILE__, __LINE__);
-    }
     m_scrCallResults.clear();  // a call made from inside this one left its own results here
     for (int i = base + 1; i <= top; ++i) {
         switch (lua_type(L, i)) {
@@ -120,9 +112,18 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
             m_scrCallResults.emplace_back(std::string(text, strnlen(text, length)), false);
             break;
         }
-        default:
+        case LUA_TFUNCTION:
             m_scrCallResults.emplace_back(FindGlobalName(L, i), true);
             break;
+        default:
+            for (int j = top; j > base; --j) {
+                const int type = lua_type(L, j);
+                if (type != LUA_TBOOLEAN && type != LUA_TNUMBER && type != LUA_TSTRING && type != LUA_TFUNCTION)
+                    throw CEHSException(EHS_GAME, 0,
+                                        "Function: " + name + " returned result of invalid type. Type id = " +
+                                            std::to_string(type),
+                                        __FILE__, __LINE__);
+            }
         }
     }
     finish();

@@ -67,8 +67,9 @@ ScrCallScope::ScrCallScope(CTesser& engine) : m_engine(engine)
 {
     lua_State* L = engine.m_luaState.get();
     if (engine.m_scrCallDepth == 0)
-        lua_settop(L, 0);
-    m_base = lua_gettop(L);
+        lua_settop(L, 0);  // m_base stays 0
+    else
+        m_base = lua_gettop(L);
     ++engine.m_scrCallDepth;
 }
 
