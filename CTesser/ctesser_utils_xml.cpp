@@ -32,7 +32,7 @@ inline const char* Find(const char* p, const char* end, char c)
 // Characters that end an attribute name: whitespace and '='.
 struct NameEnds {
     bool table[256] = {};
-    constexpr NameEnds() { table[' '] = table['\t'] = table['\n'] = table['='] = true; }
+    constexpr NameEnds() { table[int(' ')] = table[int('\t')] = table[int('\n')] = table[int('=')] = true; }
 };
 constexpr NameEnds kNameEnds;
 
