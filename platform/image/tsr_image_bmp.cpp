@@ -194,12 +194,20 @@ bool DecodeBMP(const void* data, size_t size, Image& out, std::string* error)
 
     if (pixelOffset >= size)
         return Fail(error, "truncated BMP pixels", out);
+    const size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
+    // The last row need not carry its padding.
+    const size_t lastRow = (size_t(w) * bpp + 7) / 8;
+    const bool rle = compression == 1 || compression == 2;
+    // Plain rows must all be there, checked before allocating. (Run-length
+    // data may skip any part of the picture, so its length says nothing.)
+    if (!rle && !r.Has(pixelOffset, stride * size_t(h - 1) + lastRow))
+        return Fail(error, "truncated BMP pixels", out);
     Image img;
     img.width = int(w);
     img.height = int(h);
     img.rgba.resize(size_t(w) * h * 4);
 
-    if (compression == 1 || compression == 2) {
+    if (rle) {
         std::vector<uint8_t> index(size_t(w) * h, 0);
         if (!DecodeRLE(r, pixelOffset, size, int(w), int(h), compression == 2, index))
             return Fail(error, "corrupt BMP run-length data", out);
@@ -209,11 +217,6 @@ bool DecodeBMP(const void* data, size_t size, Image& out, std::string* error)
         return true;
     }
 
-    const size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
-    // The last row need not carry its padding.
-    const size_t lastRow = (size_t(w) * bpp + 7) / 8;
-    if (!r.Has(pixelOffset, stride * size_t(h - 1) + lastRow))
-        return Fail(error, "truncated BMP pixels", out);
     const bool alphaMask = ch[3].bits > 0;
     for (int64_t row = 0; row < h; ++row) {
         const uint8_t* s = r.p + pixelOffset + stride * size_t(row);

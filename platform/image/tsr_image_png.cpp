@@ -37,6 +37,14 @@ bool DecodePNG(const void* data, size_t size, Image& out, std::string* error)
         png_image_free(&img);
         return false;
     }
+    // Deflate expands at most about 1032:1; a file too small to hold the
+    // pixels it announces is corrupt, and is refused before allocating.
+    const uint64_t rawBytes = uint64_t(img.height) * (1 + uint64_t(img.width) * PNG_IMAGE_PIXEL_SIZE(img.format));
+    if (rawBytes / 1032 > size) {
+        SetError(error, "PNG too short for its size");
+        png_image_free(&img);
+        return false;
+    }
     img.format = PNG_FORMAT_RGBA;
     Image result;
     result.width = static_cast<int>(img.width);

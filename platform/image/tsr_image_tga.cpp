@@ -110,6 +110,10 @@ bool DecodeTGA(const void* data, size_t size, Image& out, std::string* error)
     const bool grey = base == 3;
     const size_t bytes = (size_t(bpp) + 7) / 8;
     const size_t count = size_t(w) * h;
+    // Checked before allocating: a packet of 1 + bytes gives at most 128 texels.
+    const size_t left = off <= size ? size - off : 0;
+    if ((!rle && left / bytes < count) || (rle && uint64_t(left) * 128 / (1 + bytes) + 128 < count))
+        return Fail(error, "truncated TGA pixels", out);
     // Texels in file order, RGBA.
     std::vector<uint8_t> texels(count * 4);
     auto store = [&](const uint8_t* s, size_t i) -> bool {

@@ -416,3 +416,43 @@ TEST(ImageLayouts, PaletteIndexOutsideTheMapIsAnError)
 }
 
 } // namespace
+
+namespace {
+
+uint32_t Crc32(const uint8_t* p, size_t n)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+TEST(ImageHeaders, FilesTooShortForTheirAnnouncedSizeAreRefusedUpFront)
+{
+    // A valid 1x1 PNG whose header (with a correct checksum) claims 8000 x 8000.
+    auto png = textest::EncodePNG(textest::Pattern(1, 1, true));
+    const uint8_t big[8] = {0, 0, 0x1F, 0x40, 0, 0, 0x1F, 0x40};
+    std::memcpy(&png[16], big, 8);
+    const uint32_t crc = Crc32(&png[12], 17);
+    const uint8_t crcBytes[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)};
+    std::memcpy(&png[29], crcBytes, 4);
+    Image out;
+    std::string err;
+    EXPECT_FALSE(Decode(png.data(), png.size(), out, &err));
+    EXPECT_EQ(err, "PNG too short for its size");
+
+    // A TGA claiming 8000 x 8000 run-length texels with four bytes of data.
+    std::vector<uint8_t> tga = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x1F, 0x40, 0x1F, 24, 0, 0xFF, 1, 2, 3};
+    EXPECT_FALSE(Decode(tga.data(), tga.size(), out, &err));
+    EXPECT_EQ(err, "truncated TGA pixels");
+    // A BMP whose rows are not all there.
+    auto bmp = textest::EncodeBMP(textest::Pattern(64, 64, false));
+    bmp.resize(bmp.size() - 200);
+    EXPECT_FALSE(Decode(bmp.data(), bmp.size(), out, &err));
+    EXPECT_EQ(err, "truncated BMP pixels");
+}
+
+} // namespace
