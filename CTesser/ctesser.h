@@ -53,7 +53,9 @@ enum TSNCallbackKind {
     CALLBACK_TERMINATION = 3,
 };
 using TSNCallback = void (*)();
-using FrameCallback = bool (*)();
+// The main loop's per-frame function: true to go on. (The game's own
+// function of that role is called FrameCallback, hence the prefix here.)
+using TSNFrameCallback = bool (*)();
 
 class CTesser {
 public:
@@ -77,7 +79,7 @@ public:
     int32_t TimerGetDeltaMs() const { return m_timerDeltaMs; }
     void OnFocusGained();
     void OnFocusLost();
-    void RunMainLoop(FrameCallback frameCallback);
+    void RunMainLoop(TSNFrameCallback frameCallback);
 
     // A message box with an OK button; headless, the text goes to stderr
     // and into the log as a warning. Returns the button pressed (1, OK).

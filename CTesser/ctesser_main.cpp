@@ -221,7 +221,7 @@ int CTesser::UpdateAllSystems()
     return 1;
 }
 
-void CTesser::RunMainLoop(FrameCallback frameCallback)
+void CTesser::RunMainLoop(TSNFrameCallback frameCallback)
 {
     SetCheckpoint(FILE_ID, __LINE__);
     EHS_CHECK(frameCallback != nullptr, EHS_GAME, "RunMainLoop: frame callback is NULL!");

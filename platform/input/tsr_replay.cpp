@@ -620,6 +620,8 @@ void BeginReplay(InputScript script)
     s.keysHeld.fill(false);
     s.buttonsHeld.fill(false);
     s.cursorPlaced = false;
+    s.frame = 0;
+    s.frameOpen = false;
     StartVirtualClock();
     ApplyFilter(s);
 }
@@ -636,6 +638,8 @@ bool BeginRecording(const std::string& path, uint32_t stepMs)
     s.file = std::move(file);
     s.recordedPlaced = false;
     s.frameDue = {};
+    s.frame = 0;
+    s.frameOpen = false;
     WriteRecordLine(s, "# Tesseron input record");
     WriteRecordLine(s, "step " + std::to_string(stepMs));
     StartVirtualClock();

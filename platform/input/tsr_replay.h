@@ -21,7 +21,8 @@
 // Keys are named as in the engine's key-name table ("ESCAPE", "A", "F9",
 // "NUMPADENTER", aliases too; any letter case), or given as a code (0x1C).
 // Frames count from 1, the first pass of the message loop after input has
-// started; they must not decrease. A frame ends when the keyboard is read
+// started (or after the stream began, when begun in a running program);
+// they must not decrease. A frame ends when the keyboard is read
 // (once per frame by the engine) or when the loop waits for messages while
 // the window is inactive. At the start of each frame the virtual clock
 // moves on by the step, then that frame's events are delivered, so the

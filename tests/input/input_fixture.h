@@ -88,7 +88,7 @@ protected:
         e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
         e.key.keysym.scancode = scancode;
         e.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(SDL_PushEvent(&e), expectedPush);
     }
     // Down in one frame, up in the next.
     void Type(SDL_Scancode scancode)
@@ -107,7 +107,7 @@ protected:
         e.motion.y = y;
         e.motion.xrel = dx;
         e.motion.yrel = dy;
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(SDL_PushEvent(&e), expectedPush);
     }
     void Button(uint8_t sdlButton, bool down)
     {
@@ -117,7 +117,7 @@ protected:
         e.button.button = sdlButton;
         e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
         e.button.clicks = 1;
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(SDL_PushEvent(&e), expectedPush);
     }
     void Wheel(int notches)
     {
@@ -126,7 +126,7 @@ protected:
         e.wheel.windowID = sdlWindowId;
         e.wheel.y = notches;
         e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(SDL_PushEvent(&e), expectedPush);
     }
     void WindowEvent(SDL_WindowEventID which)
     {
@@ -134,10 +134,12 @@ protected:
         e.type = SDL_WINDOWEVENT;
         e.window.windowID = sdlWindowId;
         e.window.event = static_cast<uint8_t>(which);
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(SDL_PushEvent(&e), expectedPush);
     }
 
     std::unique_ptr<CTesser> engine;
+    // What SDL_PushEvent should return: 0 where a filter drops the event.
+    int expectedPush = 1;
     tsr::WindowHandle window = nullptr;
     uint32_t sdlWindowId = 0;
 };
