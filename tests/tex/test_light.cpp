@@ -29,6 +29,31 @@ TEST(LightMath, IntensityFallsOffAndGuardsDegenerateRadii)
     EXPECT_FLOAT_EQ(LightIntensity(l, 12), 0);
 }
 
+TEST(LightMath, AccumulateAddsScaledColourWithDepthInPixels)
+{
+    TSNLIGHT l;
+    l.innerRadius = 10;
+    l.outerRadius = 30;
+    l.color[2] = 1;
+    l.color[3] = 0.5f;
+    l.pos[0] = 100;
+    l.pos[1] = 100;
+    l.pos[2] = 0.5f;
+    float rgba[4] = {0.1f, 0, 0, 1};
+    LightAccumulate(l, 120, 100, 0.5f, 700, rgba); // 20 pixels away: half
+    EXPECT_FLOAT_EQ(rgba[0], 0.1f);
+    EXPECT_FLOAT_EQ(rgba[2], 0.5f);
+    EXPECT_FLOAT_EQ(rgba[3], 1.25f);
+    // A depth difference of 0.02 at k = 1000 is 20 pixels too.
+    float deep[4] = {0, 0, 0, 0};
+    LightAccumulate(l, 100, 100, 0.52f, 1000, deep);
+    EXPECT_NEAR(deep[2], 0.5f, 1e-4);
+    // Beyond the outer radius: nothing.
+    float far[4] = {0, 0, 0, 0};
+    LightAccumulate(l, 140, 100, 0.5f, 700, far);
+    EXPECT_FLOAT_EQ(far[2], 0);
+}
+
 TEST(LightMath, Dot3DirectionBytes)
 {
     TSNLIGHT l;
