@@ -247,7 +247,7 @@ public:
     int32_t LightGetMode() const { return m_lightMode; }
     const float* LightGetAmbient() const { return m_lightAmbient; }
     // Graphics start-up and shut-down call these (in the order textures,
-    // lights, techniques, fonts); ResetState after every device reset.
+    // lights, techniques, fonts); TexTechFontResetState after every device reset.
     void TexManagerCreate();
     void TexManagerFreeAll();
     void LightManagerCreate();
