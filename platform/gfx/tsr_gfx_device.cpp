@@ -567,12 +567,19 @@ public:
         Release();
     }
 
+    // Lost while the window is minimised; once it is back, not reset until
+    // Reset. A minimise the device never saw (nothing was drawn meanwhile)
+    // counts as well.
+    void NoteMinimised()
+    {
+        if (IsWindowMinimised(m_window) || GetMinimiseCount(m_window) != m_minimiseCount)
+            m_lost = true;
+    }
     HResult TestCooperativeLevel() override
     {
-        if (IsWindowMinimised(m_window)) {
-            m_lost = true;
+        NoteMinimised();
+        if (IsWindowMinimised(m_window))
             return GFXERR_DEVICELOST;
-        }
         return m_lost ? GFXERR_DEVICENOTRESET : GFX_OK;
     }
     HResult Reset(PresentParameters& pp) override;
@@ -705,7 +712,10 @@ public:
     {
         return stage < MAX_TEXTURE_STAGES ? m_textures[stage] : nullptr;
     }
-    void ShowCursor(bool show) override { ShowSystemCursor(show); }
+    // The device's own (hardware) cursor: this layer draws none, so hiding
+    // it changes nothing on screen. The system cursor belongs to the input
+    // layer's ShowCursor count and is left alone.
+    void ShowCursor(bool show) override { m_cursorShown = show; }
 
     HResult BeginScene() override
     {
@@ -795,6 +805,8 @@ private:
     bool m_lost = false;
     bool m_inScene = false;
     bool m_vsync = false;
+    bool m_cursorShown = false;
+    uint32_t m_minimiseCount = 0;
     int m_defaultResources = 0;
     uint64_t m_drawCalls = 0;
     uint64_t m_lastPresent = 0;
@@ -945,6 +957,7 @@ bool DeviceGL::Init(const PresentParameters& pp)
     if (!CreateTargets())
         return false;
     SetDefaultStates();
+    m_minimiseCount = GetMinimiseCount(m_window);
     return true;
 }
 
@@ -1072,6 +1085,7 @@ HResult DeviceGL::Reset(PresentParameters& pp)
     if (!CreateTargets())
         return GFXERR_NOTAVAILABLE;
     SetDefaultStates();
+    m_minimiseCount = GetMinimiseCount(m_window);
     m_lost = false;
     m_inScene = false;
     return GFX_OK;
@@ -1326,8 +1340,7 @@ void DeviceGL::PaceFrame()
 
 HResult DeviceGL::Present(const Rect*, const Rect*, WindowHandle, const void*)
 {
-    if (IsWindowMinimised(m_window))
-        m_lost = true;
+    NoteMinimised();
     if (m_lost)
         return GFXERR_DEVICELOST;
     MakeCurrent();

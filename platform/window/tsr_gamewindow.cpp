@@ -33,6 +33,7 @@ struct GameWindow {
     bool minimised = false;
     bool shown = false;
     bool closePosted = false;
+    uint32_t minimiseCount = 0;
 };
 
 struct WindowLayer {
@@ -111,6 +112,7 @@ void HandleWindowEvent(GameWindow& w, const SDL_WindowEvent& e)
     case SDL_WINDOWEVENT_MINIMIZED:
         if (!w.minimised) {
             w.minimised = true;
+            ++w.minimiseCount;
             PostMessage(h, WM_ACTIVATE, kMinimisedHighWord | WA_INACTIVE, 0);
         }
         break;
@@ -370,6 +372,12 @@ bool IsWindowMinimised(WindowHandle window)
 {
     GameWindow* w = Find(window);
     return w && w->minimised;
+}
+
+uint32_t GetMinimiseCount(WindowHandle window)
+{
+    GameWindow* w = Find(window);
+    return w ? w->minimiseCount : 0;
 }
 
 namespace {

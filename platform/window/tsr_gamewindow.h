@@ -12,6 +12,7 @@
 // keeps seeing the mode it chose.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/messages/tsr_messages.h"
@@ -49,6 +50,10 @@ void ToggleFullScreenPresentation(WindowHandle window);
 
 bool IsWindowFocused(WindowHandle window);
 bool IsWindowMinimised(WindowHandle window);
+// How many times the window has been minimised since it was created (the
+// graphics device treats each as a loss, even if it never saw the window
+// minimised).
+uint32_t GetMinimiseCount(WindowHandle window);
 // Minimise or restore as if the user did it (also what tests use).
 void MinimiseWindow(WindowHandle window);
 void RestoreWindow(WindowHandle window);
