@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <sys/wait.h>
 
 #include "../res/res_fixture.h"
@@ -267,3 +268,49 @@ TEST_F(TsnpackTest, BadInputEndsWithAMessageAndAFailureStatus)
 }
 
 } // namespace
+
+#ifdef TESSERON_PROGRAM
+namespace {
+
+// The example game, run headless by the real runner from its XML-mode
+// folder and from the pack the tool makes of it, writes the same log but
+// for the mode and the pack's name.
+TEST_F(TsnpackTest, TheExampleGameRunsTheSameFromItsPack)
+{
+    const char* source = std::getenv("TSR_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    fs::create_directories("xml");
+    fs::copy(fs::path(source) / "examples" / "hello" / "DATA", "xml/DATA", fs::copy_options::recursive);
+    fs::create_directories("pak/DATA");
+    ASSERT_EQ(RunTool("pack xml/DATA pak/DATA/hello.pak").status, 0);
+
+    auto run = [&](const std::string& folder) {
+        const std::string cmd = "TSR_LOCK_DIR='" + (m_dir / "lock").string() + "' '" + TESSERON_PROGRAM +
+                                "' --frames 30 " + folder + " >run.out 2>&1";
+        const int raw = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadFile("run.out");
+        // Dates and times of the run differ; everything else must not.
+        std::istringstream in(ReadFile(folder + "/gamelog.txt"));
+        std::string line, kept;
+        while (std::getline(in, line)) {
+            if (line.find("Execution date:") != std::string::npos || line.find("Execution time:") != std::string::npos)
+                continue;
+            kept += line + "\n";
+        }
+        return kept;
+    };
+    const std::string xmlLog = run("xml");
+    std::string pakLog = run("pak");
+    ASSERT_NE(xmlLog.find("Resources Subsystem operates in XML mode."), std::string::npos);
+    EXPECT_EQ(xmlLog.find("Fatal error!"), std::string::npos) << xmlLog;
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"operates in PAK mode.", "operates in XML mode."},
+                                   {"Processing ResPack: ./DATA/hello.pak", "Processing ResPack: ./DATA/hello.xml"}}) {
+        const size_t at = pakLog.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        pakLog.replace(at, from.size(), to);
+    }
+    EXPECT_EQ(pakLog, xmlLog);
+}
+
+} // namespace
+#endif
