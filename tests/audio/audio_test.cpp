@@ -487,6 +487,24 @@ TEST(AudioLibrary, DummyDriverOpensARealOutputWithShortBuffers)
     EXPECT_LT(info.latencyMs, 30.0f);
     float no[2];
     EXPECT_FALSE(au::Render(no, 1)); // the device mixes by itself
+    // The engine thread changes what plays while the output thread mixes it.
+    fs::path tmp = fs::temp_directory_path() / ("tsr_audio_dev_" + std::to_string(::getpid()) + ".wav");
+    gen::Tone tone;
+    ASSERT_TRUE(gen::WriteTone(tmp.string(), gen::Container::Wav, tone));
+    au::Handle s = au::SampleLoad(false, tmp.string().c_str(), 0, 0, 4, au::SAMPLE_TAKE_OVER_OLDEST);
+    au::Handle stream = au::StreamCreateFile(false, tmp.string().c_str(), 0, 0, 0);
+    fs::remove(tmp);
+    ASSERT_TRUE(s && stream);
+    ASSERT_TRUE(au::StreamPlay(stream, true, au::PLAY_LOOP));
+    for (int i = 0; i < 100; ++i) {
+        au::Handle ch = au::SamplePlayEx(s, 0, 22050 + i * 100, 50, i % 200 - 100, i % 2 == 0);
+        EXPECT_NE(ch, 0u);
+        au::ChannelSlideAttributes(stream, 44100 - i * 10, i % 100, -101, 20);
+        au::ChannelGetLevel(stream);
+        usleep(1000);
+    }
+    EXPECT_EQ(au::ChannelIsActive(stream), au::ACTIVE_PLAYING);
+    EXPECT_GE(au::GetCPU(), 0.0f);
     EXPECT_TRUE(au::Pause());
     EXPECT_TRUE(au::Start());
     EXPECT_TRUE(au::Stop());
