@@ -277,15 +277,14 @@ namespace {
 // for the mode and the pack's name.
 TEST_F(TsnpackTest, TheExampleGameRunsTheSameFromItsPack)
 {
-    const char* source = std::getenv("TSR_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
     fs::create_directories("xml");
-    fs::copy(fs::path(source) / "examples" / "hello" / "DATA", "xml/DATA", fs::copy_options::recursive);
+    fs::copy(fs::path(TSR_EXAMPLES_DIR) / "hello" / "DATA", "xml/DATA", fs::copy_options::recursive);
     fs::create_directories("pak/DATA");
     ASSERT_EQ(RunTool("pack xml/DATA pak/DATA/hello.pak").status, 0);
 
     auto run = [&](const std::string& folder) {
-        const std::string cmd = "TSR_LOCK_DIR='" + (m_dir / "lock").string() + "' '" + TESSERON_PROGRAM +
+        const std::string cmd = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy TSR_LOCK_DIR='" +
+                                (m_dir / "lock").string() + "' '" + TESSERON_PROGRAM +
                                 "' --frames 30 " + folder + " >run.out 2>&1";
         const int raw = std::system(cmd.c_str());
         EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadFile("run.out");
