@@ -1,7 +1,8 @@
 // Resource subsystem: finds the resource packs in ./DATA/, keeps one
 // descriptor per resource, and loads resources by identifier or by tag
 // through the loader registered for their type.
-#include <unordered_set>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "ctesser.h"
