@@ -315,6 +315,28 @@ const PictureCase kPictures[] = {
                             "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\" s0_alphaop=\"SELECTARG1\" "
                             "s0_alphaarg1=\"TEXTURE\"",
      0xFFFFFFFF, 0x000000, 0x808080, 1},
+    {"current_is_diffuse_on_stage0", "s0_colorop=\"SELECTARG1\" s0_colorarg1=\"CURRENT\"", 0xFF204060, 0,
+     0x204060, 0},
+    {"stage1_adds_tfactor", "s0_colorop=\"SELECTARG1\" s0_colorarg1=\"TEXTURE\" s1_colorop=\"ADD\" "
+                            "s1_colorarg1=\"TFACTOR\" s1_colorarg2=\"CURRENT\" texturefactorr=\"0.25\" "
+                            "texturefactorg=\"0\" texturefactorb=\"0.5\" texturefactora=\"1\"",
+     0xFFFFFFFF, 0, 0xBF80FF, 1},
+    {"blend_srccolor", "alphablending=\"ON\" absrc=\"SRCCOLOR\" abdest=\"ZERO\" s0_colorop=\"SELECTARG2\" "
+                       "s0_colorarg2=\"DIFFUSE\"",
+     0xFF808080, 0xFFFFFF, 0x404040, 1},
+    {"blend_invsrccolor", "alphablending=\"ON\" absrc=\"ZERO\" abdest=\"INVSRCCOLOR\" "
+                          "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\"",
+     0xFF404040, 0xFFFFFF, 0xBFBFBF, 1},
+    {"blend_destcolor", "alphablending=\"ON\" absrc=\"DESTCOLOR\" abdest=\"ZERO\" s0_colorop=\"SELECTARG2\" "
+                        "s0_colorarg2=\"DIFFUSE\"",
+     0xFFFFFFFF, 0x808080, 0x808080, 1},
+    {"blend_invdestcolor", "alphablending=\"ON\" absrc=\"INVDESTCOLOR\" abdest=\"ZERO\" "
+                           "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\"",
+     0xFFFFFFFF, 0x404040, 0xBFBFBF, 1},
+    {"blend_invsrcalpha_keeps_background", "alphablending=\"ON\" absrc=\"ZERO\" abdest=\"INVSRCALPHA\" "
+                                           "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\" "
+                                           "s0_alphaop=\"SELECTARG2\" s0_alphaarg2=\"DIFFUSE\"",
+     0x00FFFFFF, 0x3060A0, 0x3060A0, 0},
     {"vertex_light_ambient", "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\" dynlightmode=\"VERTEX\" "
                              "dynlightambientcolorr=\"1\" dynlightambientcolorg=\"0.5\" dynlightambientcolorb=\"0\"",
      0xFF0000FF, 0, 0xFF7F00, 0},
@@ -322,6 +344,35 @@ const PictureCase kPictures[] = {
 
 INSTANTIATE_TEST_SUITE_P(Keywords, TechniquePicture, ::testing::ValuesIn(kPictures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TexEngineTest, FiltersPointAndLinear)
+{
+    // A 2x1 texture, black then white, stretched over 8 pixels.
+    textest::Image bw;
+    bw.width = 2;
+    bw.height = 1;
+    bw.rgba = {0, 0, 0, 255, 255, 255, 255, 255};
+    const int tex = LoadTexture(textest::EncodePNG(bw), "TEX_BW");
+    for (const char* filter : {"POINT", "LINEAR"}) {
+        Apply(std::string("TEQ_F_") + filter,
+              std::string("s0_colorop=\"SELECTARG1\" s0_colorarg1=\"TEXTURE\" s0_address=\"CLAMP\" "
+                          "s0_minfilter=\"") + filter + "\" s0_magfilter=\"" + filter + "\"");
+        Frame([&] {
+            engine->TexSet(tex, 0);
+            Quad(0, 0, 8, 1, 0xFFFFFFFF);
+        });
+        const auto px = Pixels();
+        int between = 0;
+        for (uint32_t x = 0; x < 8; ++x) {
+            const uint32_t c = At(px, x, 0) & 255;
+            between += c != 0 && c != 255;
+        }
+        if (std::string(filter) == "POINT")
+            EXPECT_EQ(between, 0);
+        else
+            EXPECT_GE(between, 4); // a ramp between the two texel centres
+    }
+}
 
 TEST_F(TexEngineTest, AddressModesWrapAndClamp)
 {
