@@ -107,6 +107,8 @@ protected:
         if (pid == 0) {
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
             setenv("SDL_AUDIODRIVER", audioDriver, 1);
+            // Our own single-instance lock: other runs may be going on.
+            setenv("TSR_LOCK_DIR", dir.c_str(), 1);
             execl(runner.c_str(), runner.c_str(), dir.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
