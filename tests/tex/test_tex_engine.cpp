@@ -337,6 +337,12 @@ const PictureCase kPictures[] = {
                                            "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\" "
                                            "s0_alphaop=\"SELECTARG2\" s0_alphaarg2=\"DIFFUSE\"",
      0x00FFFFFF, 0x3060A0, 0x3060A0, 0},
+    // Vertex fog: z 0.5 gives a fog factor of 128/255, halfway to the fog colour.
+    {"fog_on", "fog=\"ON\" fogcolorr=\"1\" fogcolorg=\"0\" fogcolorb=\"0\" s0_colorop=\"SELECTARG2\" "
+               "s0_colorarg2=\"DIFFUSE\"",
+     0xFF0000FF, 0, 0x7F0080, 2},
+    {"fog_off", "fog=\"OFF\" fogcolorr=\"1\" s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\"", 0xFF0000FF,
+     0, 0x0000FF, 0},
     {"vertex_light_ambient", "s0_colorop=\"SELECTARG2\" s0_colorarg2=\"DIFFUSE\" dynlightmode=\"VERTEX\" "
                              "dynlightambientcolorr=\"1\" dynlightambientcolorg=\"0.5\" dynlightambientcolorb=\"0\"",
      0xFF0000FF, 0, 0xFF7F00, 0},
