@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,11 @@ struct VolPanCase {
     float left, right; // expected peaks
 };
 
+void PrintTo(const VolPanCase& c, std::ostream* os)
+{
+    *os << "volume " << c.volume << ", pan " << c.pan;
+}
+
 class VolumeAndPan : public AudioOffline, public ::testing::WithParamInterface<VolPanCase> {};
 
 TEST_P(VolumeAndPan, LevelsOnEachSide)
@@ -185,6 +191,8 @@ struct FreqCase {
     double playMs;      // how long the 250 ms sample lasts
     double crossingsPer10ms; // 441 Hz square: 8.82 sign changes per 10 ms at the file's rate
 };
+
+void PrintTo(const FreqCase& c, std::ostream* os) { *os << "frequency " << c.frequency; }
 
 class Frequency : public AudioOffline, public ::testing::WithParamInterface<FreqCase> {};
 
@@ -420,6 +428,11 @@ struct BadLoad {
     uint32_t offset, length;
     int32_t error;
 };
+
+void PrintTo(const BadLoad& c, std::ostream* os)
+{
+    *os << c.file << " at " << c.offset << ", " << c.length << " bytes";
+}
 
 const char* const kBadLoadNames[] = {"missing_file", "range_past_end", "offset_past_end", "not_audio",
                                      "truncated"};
