@@ -78,7 +78,7 @@ int CTesser::TexLoadFromMemory(const void* data, int32_t size, int32_t formatCla
 
     tsr::gfx::Texture* texture = nullptr;
     const size_t bytes = (data && size > 0) ? size_t(size) : 0;
-    tsr::image::CreateTextureFromFileInMemory(dev, data, bytes, edge, edge, levels, 0, format,
+    tsr::image::TextureFromImageBytes(dev, data, bytes, edge, edge, levels, 0, format,
                                               tsr::gfx::POOL_MANAGED, &texture);
     EHS_CHECK(texture != nullptr, EHS_GENERAL, "Cannot create texture object!");
 

@@ -76,7 +76,7 @@ void Load(benchmark::State& state, const std::vector<uint8_t>& bytes, uint32_t l
     tsr::gfx::Device* dev = Device::Get().dev;
     for (auto _ : state) {
         tsr::gfx::Texture* t = nullptr;
-        tsr::image::CreateTextureFromFileInMemory(dev, bytes.data(), bytes.size(), 0, 0, levels, 0,
+        tsr::image::TextureFromImageBytes(dev, bytes.data(), bytes.size(), 0, 0, levels, 0,
                                                   tsr::gfx::FMT_A8R8G8B8, tsr::gfx::POOL_MANAGED, &t);
         if (!t)
             state.SkipWithError("texture not created");

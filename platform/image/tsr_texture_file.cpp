@@ -6,7 +6,7 @@
 
 namespace tsr::image {
 
-gfx::HResult CreateTextureFromFileInMemory(gfx::Device* device, const void* data, size_t size, uint32_t width,
+gfx::HResult TextureFromImageBytes(gfx::Device* device, const void* data, size_t size, uint32_t width,
                                            uint32_t height, uint32_t levels, uint32_t usage, gfx::Format format,
                                            gfx::Pool pool, gfx::Texture** out)
 {

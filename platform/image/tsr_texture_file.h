@@ -14,7 +14,7 @@ namespace tsr::image {
 // levels than the chain has are cut to it. format FMT_UNKNOWN: A8R8G8B8.
 // On any failure (unreadable image, device refusal) returns a failed
 // result and leaves *out null.
-gfx::HResult CreateTextureFromFileInMemory(gfx::Device* device, const void* data, size_t size, uint32_t width,
+gfx::HResult TextureFromImageBytes(gfx::Device* device, const void* data, size_t size, uint32_t width,
                                            uint32_t height, uint32_t levels, uint32_t usage, gfx::Format format,
                                            gfx::Pool pool, gfx::Texture** out);
 

@@ -16,7 +16,7 @@ protected:
                     Format format = FMT_A8R8G8B8)
     {
         Texture* t = nullptr;
-        const HResult hr = tsr::image::CreateTextureFromFileInMemory(dev, bytes.data(), bytes.size(), edge, edge,
+        const HResult hr = tsr::image::TextureFromImageBytes(dev, bytes.data(), bytes.size(), edge, edge,
                                                                      levels, 0, format, POOL_MANAGED, &t);
         EXPECT_TRUE(Succeeded(hr));
         return t;
@@ -176,7 +176,7 @@ TEST_F(TextureFileTest, BrokenFilesCreateNothing)
     const std::vector<uint8_t>* inputs[] = {&png, &junk};
     for (const std::vector<uint8_t>* bytes : inputs) {
         Texture* t = reinterpret_cast<Texture*>(this); // must be cleared
-        const HResult hr = tsr::image::CreateTextureFromFileInMemory(dev, bytes->data(), bytes->size(), 0, 0, 1, 0,
+        const HResult hr = tsr::image::TextureFromImageBytes(dev, bytes->data(), bytes->size(), 0, 0, 1, 0,
                                                                      FMT_A8R8G8B8, POOL_MANAGED, &t);
         EXPECT_TRUE(Failed(hr));
         EXPECT_EQ(t, nullptr);
