@@ -193,20 +193,33 @@ TEST_F(RunnerTest, GameFolderMayBeGivenOnTheCommandLine)
     EXPECT_NE(Log().find("\nfrom the given folder\n"), std::string::npos);
 }
 
-TEST_F(RunnerTest, GlueErrorInAFrameHandlerReachesTheProcessEntry)
+TEST_F(RunnerTest, ErrorsInAFrameHandlerReachTheProcessEntry)
 {
-    WriteScripts({{"SCR_MAIN", "function OnFrame()\n  TSN_LOG_AddEntry(1)\nend\n"}});
-    ASSERT_EQ(Run({"--frames", "5"}), 0);
-    const std::string log = Log();
-    EXPECT_NE(log.find(" !!!: Error type: Game.\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" !!!: Error desc: Error in glue function: glue_TSN_LOG_AddEntry.Invalid argument type. "
-                       "Index = 1\n"),
-              std::string::npos);
-    EXPECT_NE(log.find("ctesser_glue_log.cpp\n"), std::string::npos);
-    EXPECT_NE(log.find(" !!!: Last called Lua function name: OnFrame\n"), std::string::npos);
-    EXPECT_TRUE(EndsTheLog(log));
-    const std::string crash = CrashLog();
-    EXPECT_NE(crash.find("Exception type: Game.\nException code: 0\n"), std::string::npos) << crash;
+    const struct {
+        const char* call;
+        const char* description;
+        const char* file;
+    } cases[] = {
+        // The script function's own argument check.
+        {"TSN_LOG_AddEntry(1)", "Error in glue function: glue_TSN_LOG_AddEntry.Invalid argument type. Index = 1",
+         "ctesser_glue_log.cpp"},
+        // The engine operation behind it (engine -> bridge -> Lua -> glue -> engine).
+        {"TSN_SFX_SoundPlay(7, false, -1, -1, -101)", "Invalid sound ID: 7", "ctesser_sfx_sound.cpp"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(m_dir / "ehslog.txt");
+        WriteScripts({{"SCR_MAIN", std::string("function OnFrame()\n  ") + c.call + "\nend\n"}});
+        ASSERT_EQ(Run({"--frames", "5"}), 0);
+        const std::string log = Log();
+        EXPECT_NE(log.find(" !!!: Error type: Game.\n"), std::string::npos) << log;
+        EXPECT_NE(log.find(std::string(" !!!: Error desc: ") + c.description + "\n"), std::string::npos) << log;
+        EXPECT_NE(log.find(std::string(c.file) + "\n"), std::string::npos) << c.file;
+        EXPECT_NE(log.find(" !!!: Last called Lua function name: OnFrame\n"), std::string::npos);
+        EXPECT_TRUE(EndsTheLog(log));
+        const std::string crash = CrashLog();
+        EXPECT_NE(crash.find("Exception type: Game.\nException code: 0\n"), std::string::npos) << crash;
+        EXPECT_NE(crash.find(std::string("Exception desc: ") + c.description + "\n"), std::string::npos);
+    }
 }
 
 TEST_F(RunnerTest, ScriptErrorsEndTheProgramWithALuaReport)

@@ -181,18 +181,30 @@ int LoadChunk(lua_State* L)
 TEST_F(ScriptTest, EngineErrorsCrossEveryLuaFrameUnchanged)
 {
     Engine().ScrRegisterFunction("LoadChunk", LoadChunk);
-    Run("function Handler() LoadChunk('TSN_LOG_AddEntry(\"fine\")\\nTSN_LOG_AddEntry()') end");
-
-    const CEHSException e = Thrown([&] { Engine().CallLuaFunction("Handler", -1); });
-    EXPECT_EQ(e.GetType(), EHS_GAME);
-    EXPECT_EQ(e.GetCode(), 0);
-    EXPECT_EQ(e.GetDescription(), "Error in glue function: glue_TSN_LOG_AddEntry.Invalid argument type. Index = 1");
-    EXPECT_TRUE(e.GetFile().ends_with("ctesser_glue_log.cpp")) << e.GetFile();
-    EXPECT_GT(e.GetLine(), 0);
-    EXPECT_EQ(Engine().GetLastCalledFunctionName(), "Handler");
-    EXPECT_EQ(lua_gettop(L()), 0);
-    EXPECT_FALSE(Engine().ScrHasPendingException());
-    EXPECT_NE(Log().find("\nfine\n"), std::string::npos);
+    const struct {
+        const char* inner;  // run by the nested script load
+        const char* description;
+        const char* file;
+    } cases[] = {
+        // The glue's own argument error.
+        {"TSN_LOG_AddEntry()", "Error in glue function: glue_TSN_LOG_AddEntry.Invalid argument type. Index = 1",
+         "ctesser_glue_log.cpp"},
+        // An error of the engine operation the glue called.
+        {"TSN_RES_LoadResource('SCR_NONE')", "Resources subsystem was not initialized!", "ctesser_res_main.cpp"},
+    };
+    for (const auto& c : cases) {
+        Run(std::string("function Handler() LoadChunk(\"TSN_LOG_AddEntry('fine')\\n") + c.inner + "\") end");
+        const CEHSException e = Thrown([&] { Engine().CallLuaFunction("Handler", -1); });
+        EXPECT_EQ(e.GetType(), EHS_GAME);
+        EXPECT_EQ(e.GetCode(), 0);
+        EXPECT_EQ(e.GetDescription(), c.description);
+        EXPECT_TRUE(e.GetFile().ends_with(c.file)) << e.GetFile();
+        EXPECT_GT(e.GetLine(), 0);
+        EXPECT_EQ(Engine().GetLastCalledFunctionName(), "Handler");
+        EXPECT_EQ(lua_gettop(L()), 0);
+        EXPECT_FALSE(Engine().ScrHasPendingException());
+        EXPECT_NE(Log().find("\nfine\n"), std::string::npos);
+    }
 }
 
 TEST_F(ScriptTest, AScriptCannotSwallowAnEngineError)
