@@ -716,16 +716,12 @@ bool StreamPlay(Handle stream, bool flush, uint32_t flags)
     if (!ch || ch->kind != Kind::Stream)
         return Fail(ERR_HANDLE);
     ch->loop = (flags & PLAY_LOOP) != 0;
-    if (flush || ch->state == State::Stopped) {
-        if (!flush && !ch->ended && ch->n > 0) {
-            // Continue where it stopped.
-            ch->state = State::Playing;
-        } else {
-            StartChannel(*ch);
-        }
-    } else {
+    // Without flush a stream goes on where it was stopped or paused; one that
+    // has played to its end starts again.
+    if (flush || (ch->state == State::Stopped && (ch->ended || ch->n == 0)))
+        StartChannel(*ch);
+    else
         ch->state = State::Playing;
-    }
     return Ok();
 }
 

@@ -272,6 +272,15 @@ TEST_F(AudioOffline, StreamsLoopOnRequestAndEndOtherwise)
         EXPECT_GT(b.PeakL(Ms(t), Ms(t + 100)), 0.4f) << t;
     ASSERT_TRUE(au::ChannelStop(stream));
     EXPECT_EQ(au::ChannelIsActive(stream), au::ACTIVE_STOPPED);
+
+    // Without flush a stopped stream goes on from where it stopped.
+    ASSERT_TRUE(au::StreamPlay(stream, true, 0));
+    Render(100);
+    ASSERT_TRUE(au::ChannelStop(stream));
+    ASSERT_TRUE(au::StreamPlay(stream, false, 0));
+    EXPECT_NEAR(PlayTime(stream), 400, 35);
+    ASSERT_TRUE(au::StreamPlay(stream, false, 0)); // played to its end: from the start
+    EXPECT_NEAR(PlayTime(stream), 500, 15);
 }
 
 TEST_F(AudioOffline, SoundsAreReadFromAByteRangeOfALargerFile)
