@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -35,6 +36,9 @@ class TempEngineDir : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Headless unless told otherwise, whatever reached the environment.
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
         m_oldDir = std::filesystem::current_path();
         std::string pattern = (std::filesystem::temp_directory_path() / "tsr_input_XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
