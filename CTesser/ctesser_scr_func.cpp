@@ -43,7 +43,6 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
     if (scope.Depth() > 1)
         outerName = m_scrLastCalled;
     m_scrLastCalled = name;
-    m_scrCallResults.clear();
 
     auto finish = [&]() {
         params.clear();
@@ -56,6 +55,7 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
 
     lua_getfield(L, LUA_GLOBALSINDEX, name.c_str());
     if (!lua_isfunction(L, -1)) {
+        m_scrCallResults.clear();
         finish();
         return;
     }
