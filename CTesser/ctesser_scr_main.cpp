@@ -290,7 +290,7 @@ const ScrFunctionInfo kScriptFunctions[] = {
     TSR_ENTRY(TSN_GFX_SceneSetViewport, "x, y, width, height (numbers, integers)", "none",
               "Draws the batched quads, then limits drawing to the rectangle (clamped to the screen)."),
     TSR_ENTRY(TSN_GFX_SceneMakeScreenshot, "none", "none",
-              "Saves the visible screen as the next screenshotN.bmp of the current folder."),
+              "Saves the visible screen as the next screenshotN.bmp of the current folder (full screen only)."),
     TSR_ENTRY(TSN_GFX_SceneSetGamma, "brightness, curve (numbers)", "none",
               "Sets the display gamma: brightness 1 and curve 0 are neutral."),
     TSR_ENTRY(TSN_GFX_VQuadSetPos, "x, y, width, height (numbers) [, z (number, default 0.5)]", "none",
