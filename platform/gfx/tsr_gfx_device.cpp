@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 
 #include "platform/gfx/tsr_gfx.h"
@@ -55,13 +57,12 @@ in vec2 vTex0;
 in vec2 vTex1;
 uniform sampler2D uTex0;
 uniform sampler2D uTex1;
-// per stage: x colour op, y colour arg1, z colour arg2, w alpha op
-uniform ivec4 uStageA[2];
-// per stage: x alpha arg1, y alpha arg2, z texture-coordinate set, w texture bound
-uniform ivec4 uStageB[2];
+// The stage setup is compiled in (see ProgramKey), so that the compiler
+// folds every choice below away: per stage, uStageA holds the colour op,
+// colour arg1, colour arg2 and alpha op; uStageB the alpha arg1, alpha
+// arg2, texture-coordinate set and whether a texture is bound.
+@STATE@
 uniform vec4 uTFactor;
-uniform int uSpecularEnable;
-uniform int uFogEnable;
 uniform vec3 uFogColor;
 out vec4 fragColor;
 
@@ -780,9 +781,18 @@ private:
     gl::Context m_context;
     PresentParameters m_pp;
 
-    gl::Program m_scene, m_present;
-    GLint m_uScreen = -1, m_uStageA = -1, m_uStageB = -1, m_uTFactor = -1, m_uSpecular = -1, m_uFog = -1,
-          m_uFogColor = -1, m_uFlip = -1;
+    // One scene program per combination of stage and fog states in use.
+    struct SceneProgram {
+        gl::Program program;
+        GLint uScreen = -1, uTFactor = -1, uFogColor = -1;
+    };
+    using ProgramKey = std::array<uint32_t, 18>;
+    ProgramKey CurrentProgramKey() const;
+    SceneProgram* ProgramFor(const ProgramKey& key);
+    std::map<ProgramKey, std::unique_ptr<SceneProgram>> m_programs;
+    SceneProgram* m_program = nullptr;
+    gl::Program m_present;
+    GLint m_uFlip = -1;
     gl::VertexArray m_vao, m_presentVao;
     gl::Tex m_backTex, m_frontTex, m_gammaTex;
     gl::Framebuffer m_backFbo, m_frontFbo;
@@ -914,21 +924,13 @@ bool DeviceGL::Init(const PresentParameters& pp)
     if (major * 10 + minor < 33)
         return false;
 
-    m_scene.reset(LinkProgram(kSceneVS, kSceneFS));
     m_present.reset(LinkProgram(kPresentVS, kPresentFS));
-    if (!m_scene.get() || !m_present.get())
+    if (!m_present.get())
         return false;
-    GLuint s = m_scene.get();
-    m_uScreen = glGetUniformLocation(s, "uScreen");
-    m_uStageA = glGetUniformLocation(s, "uStageA");
-    m_uStageB = glGetUniformLocation(s, "uStageB");
-    m_uTFactor = glGetUniformLocation(s, "uTFactor");
-    m_uSpecular = glGetUniformLocation(s, "uSpecularEnable");
-    m_uFog = glGetUniformLocation(s, "uFogEnable");
-    m_uFogColor = glGetUniformLocation(s, "uFogColor");
-    glUseProgram(s);
-    glUniform1i(glGetUniformLocation(s, "uTex0"), 0);
-    glUniform1i(glGetUniformLocation(s, "uTex1"), 1);
+    // The default states' program must build, or nothing can be drawn.
+    SetDefaultStates();
+    if (!ProgramFor(CurrentProgramKey()))
+        return false;
     GLuint p = m_present.get();
     m_uFlip = glGetUniformLocation(p, "uFlip");
     glUseProgram(p);
@@ -1048,7 +1050,8 @@ DeviceGL::~DeviceGL()
     MakeCurrent();
     // Whatever is still bound holds a reference on us, so nothing is bound
     // when the last reference goes; the GL objects go with the context.
-    m_scene.reset();
+    m_programs.clear();
+    m_program = nullptr;
     m_present.reset();
     m_vao.reset();
     m_presentVao.reset();
@@ -1147,8 +1150,24 @@ void DeviceGL::ApplyState()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, BackBufferHasAlpha() ? GL_TRUE : GL_FALSE);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_DEPTH_CLAMP);
-    glUseProgram(m_scene.get());
-    glUniform2f(m_uScreen, float(m_pp.backBufferWidth), float(m_pp.backBufferHeight));
+    bool uniformsDirty = m_rsDirty;
+    if (m_rsDirty || m_tssDirty || !m_program) {
+        SceneProgram* program = ProgramFor(CurrentProgramKey());
+        if (program && program != m_program) {
+            m_program = program;
+            uniformsDirty = true;
+        }
+    }
+    glUseProgram(m_program ? m_program->program.get() : 0);
+    if (uniformsDirty && m_program) {
+        glUniform2f(m_program->uScreen, float(m_pp.backBufferWidth), float(m_pp.backBufferHeight));
+        uint32_t tf = m_rs[RS_TEXTUREFACTOR];
+        glUniform4f(m_program->uTFactor, float((tf >> 16) & 255) / 255.0f, float((tf >> 8) & 255) / 255.0f,
+                    float(tf & 255) / 255.0f, float(tf >> 24) / 255.0f);
+        uint32_t fc = m_rs[RS_FOGCOLOR];
+        glUniform3f(m_program->uFogColor, float((fc >> 16) & 255) / 255.0f, float((fc >> 8) & 255) / 255.0f,
+                    float(fc & 255) / 255.0f);
+    }
     if (m_rsDirty) {
         m_rsDirty = false;
         if (m_rs[RS_ALPHABLENDENABLE]) {
@@ -1174,28 +1193,11 @@ void DeviceGL::ApplyState()
             glFrontFace(GL_CCW);
             break;
         }
-        uint32_t tf = m_rs[RS_TEXTUREFACTOR];
-        glUniform4f(m_uTFactor, float((tf >> 16) & 255) / 255.0f, float((tf >> 8) & 255) / 255.0f,
-                    float(tf & 255) / 255.0f, float(tf >> 24) / 255.0f);
-        glUniform1i(m_uSpecular, m_rs[RS_SPECULARENABLE] ? 1 : 0);
-        glUniform1i(m_uFog, m_rs[RS_FOGENABLE] ? 1 : 0);
-        uint32_t fc = m_rs[RS_FOGCOLOR];
-        glUniform3f(m_uFogColor, float((fc >> 16) & 255) / 255.0f, float((fc >> 8) & 255) / 255.0f,
-                    float(fc & 255) / 255.0f);
     }
     if (m_tssDirty) {
         m_tssDirty = false;
-        GLint a[8], b[8];
         for (int s = 0; s < 2; ++s) {
             const uint32_t* t = m_tss[s];
-            a[s * 4 + 0] = GLint(t[TSS_COLOROP]);
-            a[s * 4 + 1] = GLint(t[TSS_COLORARG1]);
-            a[s * 4 + 2] = GLint(t[TSS_COLORARG2]);
-            a[s * 4 + 3] = GLint(t[TSS_ALPHAOP]);
-            b[s * 4 + 0] = GLint(t[TSS_ALPHAARG1]);
-            b[s * 4 + 1] = GLint(t[TSS_ALPHAARG2]);
-            b[s * 4 + 2] = GLint(t[TSS_TEXCOORDINDEX] & 0xFFFF);
-            b[s * 4 + 3] = m_textures[s] ? 1 : 0;
             glActiveTexture(GLenum(GL_TEXTURE0 + s));
             glBindTexture(GL_TEXTURE_2D, m_textures[s] ? m_textures[s]->Name() : 0);
             GLuint smp = m_samplers[s].get();
@@ -1206,9 +1208,59 @@ void DeviceGL::ApplyState()
             glBindSampler(GLuint(s), smp);
         }
         glActiveTexture(GL_TEXTURE0);
-        glUniform4iv(m_uStageA, 2, a);
-        glUniform4iv(m_uStageB, 2, b);
     }
+}
+
+DeviceGL::ProgramKey DeviceGL::CurrentProgramKey() const
+{
+    ProgramKey k{};
+    for (int s = 0; s < 2; ++s) {
+        const uint32_t* t = m_tss[s];
+        uint32_t* o = &k[size_t(s) * 8];
+        o[0] = t[TSS_COLOROP];
+        o[1] = t[TSS_COLORARG1];
+        o[2] = t[TSS_COLORARG2];
+        o[3] = t[TSS_ALPHAOP];
+        o[4] = t[TSS_ALPHAARG1];
+        o[5] = t[TSS_ALPHAARG2];
+        o[6] = (t[TSS_TEXCOORDINDEX] & 0xFFFF) ? 1 : 0;
+        o[7] = m_textures[s] ? 1 : 0;
+    }
+    // A disabled stage 0 ends the cascade: stage 1 does not matter then.
+    if (k[0] == TOP_DISABLE)
+        std::fill(k.begin() + 8, k.begin() + 16, 0u);
+    k[16] = m_rs[RS_SPECULARENABLE] ? 1 : 0;
+    k[17] = m_rs[RS_FOGENABLE] ? 1 : 0;
+    return k;
+}
+
+DeviceGL::SceneProgram* DeviceGL::ProgramFor(const ProgramKey& k)
+{
+    auto it = m_programs.find(k);
+    if (it != m_programs.end())
+        return it->second.get();
+    std::ostringstream state;
+    state << "const ivec4 uStageA[2] = ivec4[2](ivec4(" << k[0] << ", " << k[1] << ", " << k[2] << ", " << k[3]
+          << "), ivec4(" << k[8] << ", " << k[9] << ", " << k[10] << ", " << k[11] << "));\n";
+    state << "const ivec4 uStageB[2] = ivec4[2](ivec4(" << k[4] << ", " << k[5] << ", " << k[6] << ", " << k[7]
+          << "), ivec4(" << k[12] << ", " << k[13] << ", " << k[14] << ", " << k[15] << "));\n";
+    state << "const int uSpecularEnable = " << k[16] << ";\nconst int uFogEnable = " << k[17] << ";\n";
+    std::string fs = kSceneFS;
+    fs.replace(fs.find("@STATE@"), 7, state.str());
+    auto program = std::make_unique<SceneProgram>();
+    program->program.reset(LinkProgram(kSceneVS, fs.c_str()));
+    if (!program->program.get())
+        return nullptr;
+    GLuint p = program->program.get();
+    program->uScreen = glGetUniformLocation(p, "uScreen");
+    program->uTFactor = glGetUniformLocation(p, "uTFactor");
+    program->uFogColor = glGetUniformLocation(p, "uFogColor");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uTex0"), 0);
+    glUniform1i(glGetUniformLocation(p, "uTex1"), 1);
+    SceneProgram* raw = program.get();
+    m_programs.emplace(k, std::move(program));
+    return raw;
 }
 
 HResult DeviceGL::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
