@@ -25,6 +25,7 @@
 
 #include "platform/clock/tsr_clock.h"
 #include "platform/input/tsr_dik.h"
+#include "platform/input/tsr_dinput.h"
 #include "platform/input/tsr_input_internal.h"
 #include "platform/input/tsr_keymap.h"
 #include "platform/messages/tsr_messages.h"
@@ -747,6 +748,14 @@ void InputStreamObserve(const SDL_Event& e, float pictureX, float pictureY)
         case SDL_WINDOWEVENT_MINIMIZED: ev.kind = InputEventKind::Minimize; break;
         case SDL_WINDOWEVENT_RESTORED: ev.kind = InputEventKind::Restore; break;
         case SDL_WINDOWEVENT_CLOSE: ev.kind = InputEventKind::Close; break;
+        case SDL_WINDOWEVENT_LEAVE: {
+            // The pointer left: a replay puts the cursor where the system
+            // places it now, outside the client area.
+            int32_t x = -1, y = -1;
+            GetCursorClientPos(FindGameWindow(e.window.windowID), x, y);
+            RecordCursor(s, static_cast<float>(x), static_cast<float>(y), false, 0, 0);
+            return;
+        }
         default: return;
         }
         break;

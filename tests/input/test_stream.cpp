@@ -114,3 +114,30 @@ TEST_F(StreamTest, RecordingWritesEachEventForTheFrameThatTakesIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StreamTest, PointerLeavingIsRecordedAsAMoveOutside)
+{
+    const std::string path = (m_dir / "leave.rpl").string();
+    ASSERT_TRUE(tsr::BeginRecording(path, 16));
+    MoveTo(10, 10, 1, 1);
+    Frame();
+    WindowEvent(SDL_WINDOWEVENT_LEAVE);
+    Frame();
+    EXPECT_FALSE(engine->MouseGetCursorStatus());
+    tsr::EndInputStream();
+    // Wherever the system puts the pointer now, it is outside the window.
+    const std::string text = inputtest::ReadFile(path);
+    const std::string head = "# Tesseron input record\nstep 16\n1 mousemove 10 10 1 1\n2 mousemove -";
+    EXPECT_EQ(text.substr(0, head.size()), head) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), " 0 0\n") << text;
+
+    Replay(inputtest::ReadFile(path).c_str());
+    Frame();
+    EXPECT_TRUE(engine->MouseGetCursorStatus());
+    Frame();
+    EXPECT_FALSE(engine->MouseGetCursorStatus());
+}
+
+} // namespace
