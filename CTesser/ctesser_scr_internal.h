@@ -1,6 +1,8 @@
 // Internals of the script subsystem shared by its own source files.
 #pragma once
 
+#include <lua.h>
+
 #include "ctesser.h"
 
 // One active Lua call made by the engine (script loading or the call
@@ -8,8 +10,21 @@
 // from inside a script function leaves the frames below it alone. The
 // stack is restored to its base when the call ends, also by an exception.
 struct ScrCallScope {
-    explicit ScrCallScope(CTesser& engine);
-    ~ScrCallScope();
+    explicit ScrCallScope(CTesser& engine) : m_engine(engine)
+    {
+        lua_State* L = engine.m_luaState.get();
+        if (engine.m_scrCallDepth == 0)
+            lua_settop(L, 0);  // m_base stays 0
+        else
+            m_base = lua_gettop(L);
+        ++engine.m_scrCallDepth;
+    }
+    ~ScrCallScope()
+    {
+        if (lua_State* L = m_engine.m_luaState.get())
+            lua_settop(L, m_base);
+        --m_engine.m_scrCallDepth;
+    }
     ScrCallScope(const ScrCallScope&) = delete;
     ScrCallScope& operator=(const ScrCallScope&) = delete;
 

@@ -63,23 +63,6 @@ void ScrLuaStateCloser::operator()(lua_State* L) const
         lua_close(L);
 }
 
-ScrCallScope::ScrCallScope(CTesser& engine) : m_engine(engine)
-{
-    lua_State* L = engine.m_luaState.get();
-    if (engine.m_scrCallDepth == 0)
-        lua_settop(L, 0);  // m_base stays 0
-    else
-        m_base = lua_gettop(L);
-    ++engine.m_scrCallDepth;
-}
-
-ScrCallScope::~ScrCallScope()
-{
-    if (lua_State* L = m_engine.m_luaState.get())
-        lua_settop(L, m_base);
-    --m_engine.m_scrCallDepth;
-}
-
 // ---- argument convention ----
 
 void CheckArgType(lua_State* L, int index, int type, int& badIndex)
