@@ -46,7 +46,8 @@ protected:
 
     // Runs tesseron with `args` from the game folder (or `from`), the replay
     // file if given; returns the exit status (-1 when it did not exit normally).
-    int Run(const std::vector<std::string>& args, const std::string& replay = "", fs::path from = {})
+    int Run(const std::vector<std::string>& args, const std::string& replay = "", fs::path from = {},
+            const std::string& record = "")
     {
         if (!replay.empty())
             WriteFile(m_dir / "replay.txt", replay);
@@ -63,7 +64,10 @@ protected:
                 setenv("TSR_REPLAY", "replay.txt", 1);
             else
                 unsetenv("TSR_REPLAY");
-            unsetenv("TSR_RECORD");
+            if (!record.empty())
+                setenv("TSR_RECORD", record.c_str(), 1);
+            else
+                unsetenv("TSR_RECORD");
             std::vector<char*> argv{const_cast<char*>(TSR_TESSERON_PATH)};
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -288,4 +292,16 @@ TEST_F(RunnerTest, FrameLimitAndBadArguments)
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--bogus"}, {"a", "b"}, {"/no/such/folder"}})
         EXPECT_EQ(Run(bad), 2) << bad[0];
+}
+
+TEST_F(RunnerTest, RecordsInputIntoAReplayFile)
+{
+    WriteScripts({{"SCR_MAIN", "function OnFrame() end"}});
+    ASSERT_EQ(Run({"--frames", "3"}, "", {}, "recorded.txt"), 0);
+    const std::string recorded = ReadFile(m_dir / "recorded.txt");
+    EXPECT_NE(recorded.find("step 16"), std::string::npos) << recorded;
+    // What was recorded plays back.
+    fs::copy_file(m_dir / "recorded.txt", m_dir / "again.txt");
+    ASSERT_EQ(Run({"--frames", "3"}, ReadFile(m_dir / "again.txt")), 0);
+    EXPECT_TRUE(EndsTheLog(Log()));
 }
