@@ -169,10 +169,15 @@ void CTesser::VQuadBatchAdd()
     // meet pixel centres.
     TSNVERTEX* dst = reinterpret_cast<TSNVERTEX*>(m_pBatchVertices) + size_t(m_batchCount) * 4;
     for (int i = 0; i < 4; ++i) {
-        m_quad[i].x -= 0.5f;
-        m_quad[i].y -= 0.5f;
+        TSNVERTEX& v = m_quad[i];
+        const float x = v.x - 0.5f, y = v.y - 0.5f;
+        v.x = x;
+        v.y = y;
+        // Shifted coordinates go out from registers, the rest as it is.
+        dst[i].x = x;
+        dst[i].y = y;
+        std::memcpy(&dst[i].z, &v.z, sizeof(TSNVERTEX) - 2 * sizeof(float));
     }
-    std::memcpy(dst, m_quad, sizeof m_quad);
     if (++m_batchCount >= TSN_BATCH_QUADS)
         VQuadBatchFlush();
 }

@@ -240,7 +240,7 @@ void BM_LoveFrame(benchmark::State& state)
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "conf.lua") << kLoveConf;
     std::ofstream(dir / "main.lua") << kLoveMain;
-    const int frames = n >= 50000 ? 30 : 100;
+    const int frames = n >= 50000 ? 10 : 30;
     double fps = 0;
     for (auto _ : state) {
         std::string cmd = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy TSR_LOVE_QUADS=";
