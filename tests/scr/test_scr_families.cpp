@@ -277,3 +277,31 @@ TEST_F(FullEngineTest, DemandFunctionsLoadOnFirstUse)
     EXPECT_EQ(e.GetType(), EHS_GAME);
     EXPECT_EQ(e.GetDescription(), "Invalid texture demand. ID = TEX_NOWHERE");
 }
+
+namespace {
+// The same engine on a machine without a sound card.
+class SilentEngineTest : public FullEngineTest {
+protected:
+    void SetUp() override
+    {
+        const char* driver = std::getenv("SDL_AUDIODRIVER");
+        m_driver = driver ? driver : "";
+        setenv("SDL_AUDIODRIVER", "tsr_no_such_driver", 1);
+        FullEngineTest::SetUp();
+    }
+    void TearDown() override
+    {
+        FullEngineTest::TearDown();
+        setenv("SDL_AUDIODRIVER", m_driver.c_str(), 1);
+    }
+    std::string m_driver;
+};
+}  // namespace
+
+TEST_F(SilentEngineTest, SoundFunctionsAnswerMinusTwoWithoutASoundCard)
+{
+    ASSERT_TRUE(Engine().SfxHasNoSoundCard());
+    EXPECT_EQ(Eval("TSNUTIL_DemandSound('SND_BEEP')"), "-2");
+    // Playing and stopping by identifier do nothing, and say nothing.
+    Run("TSN_SFX_SoundPlay('SND_BEEP', false, -1, -1, -101) TSN_SFX_SoundStop('SND_BEEP')");
+}
