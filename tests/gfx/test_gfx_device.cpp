@@ -337,3 +337,37 @@ TEST_F(GfxEngineTest, SceneOperationsNeedADevice)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GfxEngineTest, AltEnterShowsTheFullScreenPictureFramedAndScreenshotsStillWork)
+{
+    Init(2, false);
+    tsr::WindowHandle w = engine->GfxGetWindow();
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_RETURN;
+    e.key.keysym.mod = KMOD_LALT;
+    SDL_PushEvent(&e);
+    engine->ProcessMessages();
+    ASSERT_TRUE(tsr::IsShownFramed(w));
+    int cw = 0, ch = 0;
+    tsr::GetClientSize(w, cw, ch);
+    EXPECT_EQ(cw, 800);
+    EXPECT_EQ(ch, 600);
+    float px = 0, py = 0;
+    tsr::WindowToPicture(w, 400.0f, 300.0f, px, py);
+    EXPECT_FLOAT_EQ(px, 400.0f);
+    EXPECT_FLOAT_EQ(py, 300.0f);
+
+    engine->SceneBegin();
+    engine->SceneClearScreen(1, 0, 0);
+    engine->SceneEnd();
+    EXPECT_EQ(engine->ScenePresent(), GFX_OK);
+    engine->SceneMakeScreenshot(); // the engine still renders full screen
+    const std::string bmp = gfxtest::ReadFile(dir.Path() / "screenshot1.bmp");
+    ASSERT_EQ(bmp.size(), 1440054u);
+    EXPECT_EQ(uint8_t(bmp[56]), 0xFF); // red of the first pixel
+}
+
+} // namespace
