@@ -2,106 +2,18 @@
 // reset, formats, pitch, read-back.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
+#include "common/tsr_quad_device.h"
 #include "platform/gfx/tsr_gfx.h"
-#include "platform/messages/tsr_messages.h"
 #include "platform/window/tsr_gamewindow.h"
 
 using namespace tsr::gfx;
 
 namespace {
 
-intptr_t Proc(tsr::WindowHandle w, uint32_t m, uintptr_t wp, intptr_t lp) { return tsr::DefWindowProc(w, m, wp, lp); }
-
-struct Vtx {
-    float x, y, z, rhw;
-    uint32_t diffuse, specular;
-    float u1, v1, u2, v2;
-};
-static_assert(sizeof(Vtx) == 40);
-
-class DeviceTest : public ::testing::Test {
+// A 64 x 32 back buffer, not square, and room for eight vertices.
+class DeviceTest : public tsrtest::QuadDeviceTest {
 protected:
-    void SetUp() override
-    {
-        tsr::ResetMessageQueue();
-        SetFrameLimit(0);
-        ASSERT_TRUE(tsr::RegisterWindowClass("gfxtest", Proc));
-        d3d = CreateDirect3D(GFX_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        window = tsr::CreateGameWindow("gfxtest", "t", 100, 100, 64, 32, true);
-        ASSERT_NE(window, nullptr);
-        pp.backBufferWidth = 64;
-        pp.backBufferHeight = 32;
-        pp.backBufferFormat = FMT_X8R8G8B8;
-        pp.backBufferCount = 1;
-        pp.swapEffect = SWAPEFFECT_COPY;
-        pp.deviceWindow = window;
-        pp.windowed = true;
-        ASSERT_EQ(d3d->CreateDevice(0, DEVTYPE_HAL, window, CREATE_SOFTWARE_VERTEXPROCESSING, pp, &dev), GFX_OK);
-        ASSERT_EQ(dev->CreateVertexBuffer(40 * 8, USAGE_DYNAMIC | USAGE_WRITEONLY, 0x2C4, POOL_DEFAULT, &vb), GFX_OK);
-        ASSERT_EQ(dev->CreateIndexBuffer(12, USAGE_WRITEONLY, FMT_INDEX16, POOL_MANAGED, &ib), GFX_OK);
-        uint8_t* p = nullptr;
-        ASSERT_EQ(ib->Lock(0, 0, &p, 0), GFX_OK);
-        const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
-        std::memcpy(p, idx, sizeof idx);
-        ib->Unlock();
-        dev->SetVertexShader(0x2C4);
-        dev->SetStreamSource(0, vb, 40);
-        dev->SetIndices(ib, 0);
-        dev->SetRenderState(RS_LIGHTING, 0);
-    }
-    void TearDown() override
-    {
-        if (dev) {
-            dev->SetStreamSource(0, nullptr, 0);
-            dev->SetIndices(nullptr, 0);
-            for (uint32_t s = 0; s < MAX_TEXTURE_STAGES; ++s)
-                dev->SetTexture(s, nullptr);
-        }
-        if (vb) {
-            EXPECT_EQ(vb->Release(), 0u);
-        }
-        if (ib) {
-            EXPECT_EQ(ib->Release(), 0u);
-        }
-        if (dev) {
-            EXPECT_EQ(dev->Release(), 0u);
-        }
-        if (window)
-            tsr::DestroyGameWindow(window);
-        if (d3d) {
-            EXPECT_EQ(d3d->Release(), 0u);
-        }
-        tsr::UnregisterWindowClass("gfxtest");
-        tsr::ResetMessageQueue();
-    }
-    // One quad with the engine's half-pixel shift.
-    void DrawQuad(float x, float y, float w, float h, uint32_t color, float u0 = 0, float v0 = 0, float u1 = 1,
-                  float v1 = 1)
-    {
-        Vtx q[4] = {
-            {x - 0.5f, y - 0.5f, 0.5f, 0.5f, color, 0xFFFFFFFF, u0, v0, u0, v0},
-            {x + w - 0.5f, y - 0.5f, 0.5f, 0.5f, color, 0xFFFFFFFF, u1, v0, u1, v0},
-            {x + w - 0.5f, y + h - 0.5f, 0.5f, 0.5f, color, 0xFFFFFFFF, u1, v1, u1, v1},
-            {x - 0.5f, y + h - 0.5f, 0.5f, 0.5f, color, 0xFFFFFFFF, u0, v1, u0, v1},
-        };
-        uint8_t* p = nullptr;
-        ASSERT_EQ(vb->Lock(0, 0, &p, LOCK_DISCARD), GFX_OK);
-        std::memcpy(p, q, sizeof q);
-        vb->Unlock();
-        ASSERT_EQ(dev->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 4, 0, 2), GFX_OK);
-    }
-    std::vector<uint32_t> ReadBack() { return dev->ReadBackBuffer(); }
-    uint32_t Px(const std::vector<uint32_t>& px, int x, int y) { return px[size_t(y) * 64 + x]; }
-
-    Direct3D* d3d = nullptr;
-    Device* dev = nullptr;
-    VertexBuffer* vb = nullptr;
-    IndexBuffer* ib = nullptr;
-    tsr::WindowHandle window = nullptr;
-    PresentParameters pp;
+    DeviceTest() : QuadDeviceTest(64, 32, 8) {}
 };
 
 TEST_F(DeviceTest, QuadCoversExactlyItsPixels)
