@@ -4,54 +4,21 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/tsr_temp_dir.h"
 #include "ctesser.h"
 #include "platform/gfx/tsr_gfx.h"
 
 namespace gfxtest {
 
 // A temporary current directory for the log files of one test.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tsr_gfx_XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        if (!mkdtemp(buf.data()))
-            std::abort();
-        m_dir = buf.data();
-        m_old = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::current_path(m_old, ec);
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    const std::filesystem::path& Path() const { return m_dir; }
-
-private:
-    std::filesystem::path m_dir, m_old;
-};
-
-inline std::string ReadFile(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using TempDir = tsrtest::TempCurrentDir;
+using tsrtest::ReadFile;
 
 // An engine whose graphics are pre-initialised (800 x 600 wanted); tests
 // choose the mode with Init().

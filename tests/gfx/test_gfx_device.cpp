@@ -2,6 +2,7 @@
 // shut-down and the game window's behaviour, through the engine object.
 #include <SDL.h>
 
+#include "common/tsr_thrown.h"
 #include "gfx_fixture.h"
 #include "platform/window/tsr_gamewindow.h"
 
@@ -11,27 +12,8 @@ namespace {
 
 using GfxEngineTest = gfxtest::EngineTest;
 
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-// Runs f and returns the description of the CEHSException it throws ("" if none).
-template <class F>
-std::string Thrown(F f, int32_t* type = nullptr)
-{
-    try {
-        f();
-    } catch (const CEHSException& e) {
-        if (type)
-            *type = e.GetType();
-        return e.GetDescription();
-    }
-    return "";
-}
+using tsrtest::CountOf;
+using tsrtest::ThrownDescription;
 
 TEST_F(GfxEngineTest, SurveyLogsTheAdapterAndTheThreeModes)
 {
@@ -75,10 +57,10 @@ TEST_F(GfxEngineTest, CapsBeforePreInitAreAGameError)
 {
     TSNVIDEOCAPS caps;
     int32_t type = 0;
-    EXPECT_EQ(Thrown([&] { engine->GfxGetVideoCaps(caps); }, &type),
+    EXPECT_EQ(ThrownDescription([&] { engine->GfxGetVideoCaps(caps); }, &type),
               "Cannot provide videocard caps - GFX system was not initialized!");
     EXPECT_EQ(type, EHS_GAME);
-    EXPECT_EQ(Thrown([&] { engine->GfxInit(2, false); }), "Direct3D object was not created!");
+    EXPECT_EQ(ThrownDescription([&] { engine->GfxInit(2, false); }), "Direct3D object was not created!");
 }
 
 TEST_F(GfxEngineTest, TheDesktopSizeCannotBeRenderedInAWindow)
@@ -91,7 +73,7 @@ TEST_F(GfxEngineTest, TheDesktopSizeCannotBeRenderedInAWindow)
     engine->GfxGetVideoCaps(caps);
     EXPECT_FALSE(caps.CanRenderWindowed);
     EXPECT_NE(Log().find("          Device cannot render in windowed mode"), std::string::npos);
-    EXPECT_EQ(Thrown([&] { engine->GfxInit(3, true); }), "Cannot switch to windowed rendering.");
+    EXPECT_EQ(ThrownDescription([&] { engine->GfxInit(3, true); }), "Cannot switch to windowed rendering.");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -109,7 +91,7 @@ TEST_P(GfxModeTest, ModeAndWindowedCombinations)
 {
     const ModeCase& c = GetParam();
     PreInit();
-    std::string error = Thrown([&] { engine->GfxInit(c.mode, c.windowed); });
+    std::string error = ThrownDescription([&] { engine->GfxInit(c.mode, c.windowed); });
     if (c.error) {
         EXPECT_EQ(error, c.error);
         return;
@@ -194,7 +176,7 @@ TEST_F(GfxEngineTest, AHalfFinishedInitIsReleasedAtShutdown)
     PreInit();
     // Mode 4 has no format: the window exists, the device cannot be made.
     int32_t type = 0;
-    EXPECT_EQ(Thrown([&] { engine->GfxInit(4, false); }, &type), "Cannot create D3DDevice!");
+    EXPECT_EQ(ThrownDescription([&] { engine->GfxInit(4, false); }, &type), "Cannot create D3DDevice!");
     EXPECT_EQ(type, EHS_GENERAL);
     EXPECT_NE(tsr::GetMainGameWindow(), nullptr);
     EXPECT_FALSE(engine->m_bGfxDeviceReady);
@@ -219,8 +201,8 @@ TEST_F(GfxEngineTest, MinimisingLosesTheDeviceAndRestoringResetsIt)
     EXPECT_EQ(engine->UpdateAllSystems(), 1); // reset on the way
     const std::string log = Log();
     EXPECT_NE(log.find("D3DDevice is lost. Trying to reset...\n"), std::string::npos);
-    EXPECT_EQ(Count(log, "FOCUS LOST"), 1u);
-    EXPECT_EQ(Count(log, "FOCUS GAINED"), 1u);
+    EXPECT_EQ(CountOf(log, "FOCUS LOST"), 1u);
+    EXPECT_EQ(CountOf(log, "FOCUS GAINED"), 1u);
     EXPECT_EQ(engine->TechGetCurrent(), -1);
     EXPECT_EQ(engine->TexGetCurrent(0), -1);
 
@@ -243,8 +225,8 @@ TEST_F(GfxEngineTest, ActivationChangesReachTheFocusHandlersOncePerChange)
         tsr::PostMessage(w, tsr::WM_ACTIVATE, wp, 0);
     engine->ProcessMessages();
     const std::string log = Log();
-    EXPECT_EQ(Count(log, "FOCUS LOST"), 1u);
-    EXPECT_EQ(Count(log, "FOCUS GAINED"), 1u);
+    EXPECT_EQ(CountOf(log, "FOCUS LOST"), 1u);
+    EXPECT_EQ(CountOf(log, "FOCUS GAINED"), 1u);
     EXPECT_TRUE(IsApplicationActive());
 }
 
@@ -302,7 +284,7 @@ TEST_F(GfxEngineTest, ScreenshotsAreNumberedBitmapsOfTheLastPresentedFrame)
     const size_t bottomRight = 54 + 799 * 3;
     EXPECT_EQ(uint8_t(bmp[bottomRight]), 0x66);
     EXPECT_EQ(uint8_t(bmp[bottomRight + 2]), 0x44);
-    EXPECT_EQ(Count(Log(), "Screenshot saved."), 2u);
+    EXPECT_EQ(CountOf(Log(), "Screenshot saved."), 2u);
 }
 
 TEST_F(GfxEngineTest, AScreenshotThatCannotBeWrittenIsAWarning)
@@ -331,7 +313,7 @@ TEST_F(GfxEngineTest, SceneOperationsNeedADevice)
              [&] { engine->SceneBegin(); }, [&] { engine->SceneEnd(); },
              [&] { engine->SceneClearScreen(0, 0, 0); }, [&] { engine->SceneSetViewport(0, 0, 1, 1); },
              [&] { engine->SceneSetGamma(1, 0); }, [&] { engine->SceneMakeScreenshot(); }})
-        EXPECT_EQ(Thrown(op), "D3DDevice object was not created!");
+        EXPECT_EQ(ThrownDescription(op), "D3DDevice object was not created!");
     EXPECT_EQ(engine->ScenePresent(), GFXERR_INVALIDCALL);
     engine->SceneRender(); // ignored: no batch is open
 }

@@ -10,6 +10,7 @@
 #include "tools/fontgen/fontgen.h"
 
 using textest::TexEngineTest;
+using tsrtest::ThrownDescription;
 
 namespace {
 
@@ -190,7 +191,7 @@ TEST_F(FontEngineTest, DescriptionsLoadOnceAndNameTheirErrors)
     };
     for (const Bad& b : bad) {
         int32_t type = 0;
-        EXPECT_EQ(Thrown([&] { engine->FontLoad(b.text.data(), int32_t(b.text.size())); }, &type), b.message);
+        EXPECT_EQ(ThrownDescription([&] { engine->FontLoad(b.text.data(), int32_t(b.text.size())); }, &type), b.message);
         EXPECT_EQ(type, b.type) << b.message;
     }
     // A missing colour reads as 0; the tag is kept in the slot.
@@ -203,18 +204,18 @@ TEST_F(FontEngineTest, DescriptionsLoadOnceAndNameTheirErrors)
 TEST_F(FontEngineTest, CurrentFontChecks)
 {
     int32_t type = 0;
-    EXPECT_EQ(Thrown([&] { engine->FontSet(-1); }, &type), "Cannot set current font: invalid ID. ID = -1");
+    EXPECT_EQ(ThrownDescription([&] { engine->FontSet(-1); }, &type), "Cannot set current font: invalid ID. ID = -1");
     EXPECT_EQ(type, EHS_GAME);
-    EXPECT_EQ(Thrown([&] { engine->FontSetByStrID("FNT_NONE"); }),
+    EXPECT_EQ(ThrownDescription([&] { engine->FontSetByStrID("FNT_NONE"); }),
               "Cannot set current font: invalid ID. strID = FNT_NONE");
     // No font current: font 0 is used.
     EXPECT_EQ(engine->FontGetCurrent(), -1);
     Frame([&] { engine->FontDrawText("x", 0, 0, 0, 0, 1); });
     EXPECT_EQ(engine->FontGetCurrent(), 0);
     engine->FontSet(5);
-    EXPECT_EQ(Thrown([&] { engine->FontDrawText("x", 0, 0, 0, 0, 1); }),
+    EXPECT_EQ(ThrownDescription([&] { engine->FontDrawText("x", 0, 0, 0, 0, 1); }),
               "Cannot draw text: invalid current font id. ID = 5");
-    EXPECT_EQ(Thrown([&] { engine->FontGetStringWidth("x", 5, 1, 0); }),
+    EXPECT_EQ(ThrownDescription([&] { engine->FontGetStringWidth("x", 5, 1, 0); }),
               "Cannot calculate string width: invalid font id. ID = 5");
     engine->FontSetByStrID("FNT_TEST");
     EXPECT_EQ(engine->FontGetCurrent(), fontID);

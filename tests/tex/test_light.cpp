@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <unistd.h>
 
+#include "common/tsr_temp_dir.h"
 #include "ctesser.h"
 #include "ctesser_gfx_light.h"
 
@@ -86,15 +85,11 @@ struct QuadVertex {
 
 // An engine object in a temporary folder with the managers of this code,
 // no device: techniques still set the engine's light state.
-class LightPassTest : public ::testing::Test {
+class LightPassTest : public tsrtest::TempDirTest {
 protected:
     void SetUp() override
     {
-        m_old = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tsr_light_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        std::filesystem::current_path(m_dir);
+        TempDirTest::SetUp();
         m_engine = std::make_unique<CTesser>();
         m_engine->LightManagerCreate();
         m_engine->TechManagerCreate();
@@ -116,12 +111,10 @@ protected:
         m_engine->TechManagerFreeAll();
         m_engine->LightManagerFreeAll();
         m_engine.reset();
-        std::filesystem::current_path(m_old);
-        std::filesystem::remove_all(m_dir);
+        TempDirTest::TearDown();
     }
     void Pass(bool dot3) { m_engine->LightPass(quad, alpha, 800, 600, dot3); }
 
-    std::filesystem::path m_old, m_dir;
     std::unique_ptr<CTesser> m_engine;
     QuadVertex quad[4];
     float alpha[4];

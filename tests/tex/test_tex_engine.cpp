@@ -7,6 +7,7 @@
 
 using namespace tsr::gfx;
 using textest::TexEngineTest;
+using tsrtest::ThrownDescription;
 
 namespace {
 
@@ -79,9 +80,9 @@ TEST_F(TexEngineTest, FormatClassEdgeLengthAndBrokenImages)
     auto cut = png;
     cut.resize(cut.size() - 40);
     int32_t type = 0;
-    EXPECT_EQ(Thrown([&] { LoadTexture(cut, "TEX_CUT"); }, &type), "Cannot create texture object!");
+    EXPECT_EQ(ThrownDescription([&] { LoadTexture(cut, "TEX_CUT"); }, &type), "Cannot create texture object!");
     EXPECT_EQ(type, EHS_GENERAL);
-    EXPECT_EQ(Thrown([&] { engine->TexLoadFromMemory(nullptr, 0, 1, "TEX_NULL", 1, 0, 0); }),
+    EXPECT_EQ(ThrownDescription([&] { engine->TexLoadFromMemory(nullptr, 0, 1, "TEX_NULL", 1, 0, 0); }),
               "Cannot create texture object!");
 }
 
@@ -90,10 +91,10 @@ TEST_F(TexEngineTest, StagesOutsideZeroToSevenAreGameErrors)
     LoadTexture(textest::EncodePNG(textest::Pattern(4, 4, false)), "TEX_A");
     for (int stage : {-1, 8, 100}) {
         int32_t type = 0;
-        EXPECT_EQ(Thrown([&] { engine->TexSet(0, stage); }, &type),
+        EXPECT_EQ(ThrownDescription([&] { engine->TexSet(0, stage); }, &type),
                   "Invalid texture stage: must be 0 to 7. Stage = " + std::to_string(stage));
         EXPECT_EQ(type, EHS_GAME);
-        EXPECT_EQ(Thrown([&] { engine->TexSetNoTexture(stage); }, &type),
+        EXPECT_EQ(ThrownDescription([&] { engine->TexSetNoTexture(stage); }, &type),
                   "Invalid texture stage: must be 0 to 7. Stage = " + std::to_string(stage));
     }
     engine->TexSet(0, 7);
@@ -123,7 +124,7 @@ TEST_F(TexEngineTest, BindingFlushesOnlyOnAChangeAndUnknownNamesOnlyWhenBound)
     engine->SceneEnd();
 
     // With a texture on the stage an unknown name is an invalid ID.
-    EXPECT_EQ(Thrown([&] { engine->TexSet("TEX_NONE", 0); }), "Cannot set texture - invalid ID!");
+    EXPECT_EQ(ThrownDescription([&] { engine->TexSet("TEX_NONE", 0); }), "Cannot set texture - invalid ID!");
     engine->TexSetNoTexture(0);
     EXPECT_EQ(engine->TexGetCurrent(0), -1);
     EXPECT_EQ(Dev()->GetTexture(0), nullptr);
@@ -201,19 +202,19 @@ TEST_F(TexEngineTest, PackLoadingCountsNewTechniquesAndRefusesBadPacks)
     EXPECT_EQ(engine->TechGetID("TEQ_9"), -1);
     EXPECT_NE(Log().find("Cannot find iID of technique with strID = TEQ_9"), std::string::npos);
 
-    EXPECT_EQ(Thrown([&] { LoadPack("<pack><a id=\"TEQ_X\"/></pack>"); }),
+    EXPECT_EQ(ThrownDescription([&] { LoadPack("<pack><a id=\"TEQ_X\"/></pack>"); }),
               "Wrong XML root node name: must be techniquespack!");
-    EXPECT_EQ(Thrown([&] { LoadPack("<techniquespack><a id=\"TEQ_4\"/><b/></techniquespack>"); }),
+    EXPECT_EQ(ThrownDescription([&] { LoadPack("<techniquespack><a id=\"TEQ_4\"/><b/></techniquespack>"); }),
               "Ivanlid technique ID!");
     EXPECT_EQ(engine->TechGetID("TEQ_4"), 3); // read before the failure: kept
-    EXPECT_EQ(Thrown([&] { LoadPack("just text"); }), "Error in XML parser: Root node is NULL!");
+    EXPECT_EQ(ThrownDescription([&] { LoadPack("just text"); }), "Error in XML parser: Root node is NULL!");
     int32_t type = 0;
-    EXPECT_EQ(Thrown([&] { engine->TechApply(42); }, &type), "Invalid technique ID! ID = 42");
+    EXPECT_EQ(ThrownDescription([&] { engine->TechApply(42); }, &type), "Invalid technique ID! ID = 42");
     EXPECT_EQ(type, EHS_GAME);
     // Unknown name while no technique is current: nothing; once one is: invalid -1.
     engine->TechApplyByStrID("TEQ_NONE");
     engine->TechApply(0);
-    EXPECT_EQ(Thrown([&] { engine->TechApplyByStrID("TEQ_NONE"); }), "Invalid technique ID! ID = -1");
+    EXPECT_EQ(ThrownDescription([&] { engine->TechApplyByStrID("TEQ_NONE"); }), "Invalid technique ID! ID = -1");
 }
 
 TEST_F(TexEngineTest, ApplyingTheCurrentTechniqueAgainNeitherFlushesNorSends)
@@ -446,7 +447,7 @@ TEST_F(TexEngineTest, Dot3IsReportedHonestly)
     Apply("TEQ_DOT3LIGHT", "dynlightmode=\"DOT3\"");
     engine->SceneBegin();
     engine->VQuadSetPos(0, 0, 2, 2, 0.5f);
-    EXPECT_EQ(Thrown([&] { engine->SceneRender(); }), "Wrong Dot3 light specified!");
+    EXPECT_EQ(ThrownDescription([&] { engine->SceneRender(); }), "Wrong Dot3 light specified!");
     engine->SceneEnd();
 }
 

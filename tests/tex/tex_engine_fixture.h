@@ -4,6 +4,8 @@
 
 #include "gfx/gfx_fixture.h"
 
+#include "common/tsr_thrown.h"
+
 #include "ctesser_gfx_font.h"
 #include "tex_test_images.h"
 
@@ -35,19 +37,6 @@ protected:
         engine->SceneClearScreen(0, 0, 0);
         draw();
         engine->SceneEnd();
-    }
-    // The description of the CEHSException thrown by f ("" when none).
-    template <class F>
-    static std::string Thrown(F f, int32_t* type = nullptr)
-    {
-        try {
-            f();
-        } catch (const CEHSException& e) {
-            if (type)
-                *type = e.GetType();
-            return e.GetDescription();
-        }
-        return "";
     }
 };
 
