@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "common/tsr_temp_dir.h"
 #include "platform/files/tsr_files.h"
 
 namespace fs = std::filesystem;
@@ -15,34 +14,13 @@ namespace {
 
 // A fresh folder that is also the current folder while the test runs, so
 // relative Windows paths ("./DATA/...") mean something.
-class FilesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_old = fs::current_path();
-        char tmpl[] = "/tmp/tsr_files_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        fs::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
-    }
-    static void Write(const std::string& path, const std::string& bytes)
-    {
-        fs::create_directories(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    fs::path m_old;
-    fs::path m_dir;
-};
+using FilesTest = tsrtest::TempDirTest;
+using tsrtest::WriteFile;
 
 TEST_F(FilesTest, ResolvesWindowsPathsToExistingNames)
 {
-    Write("DATA/Kelpiehs.dat", "x");
-    Write("DATA/sub/Tex.PNG", "y");
+    WriteFile("DATA/Kelpiehs.dat", "x");
+    WriteFile("DATA/sub/Tex.PNG", "y");
     struct Case {
         const char* in;
         const char* out;
@@ -69,8 +47,8 @@ TEST_F(FilesTest, ResolvesWindowsPathsToExistingNames)
 
 TEST_F(FilesTest, NamesDifferingOnlyInCaseResolveToTheSameOneEveryTime)
 {
-    Write("Data/a.txt", "1");
-    Write("DATA/a.txt", "2");
+    WriteFile("Data/a.txt", "1");
+    WriteFile("DATA/a.txt", "2");
     // Neither spelling is exact: the byte-wise smallest candidate wins.
     EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/a.txt");
     // An exact name is always preferred.
@@ -79,7 +57,7 @@ TEST_F(FilesTest, NamesDifferingOnlyInCaseResolveToTheSameOneEveryTime)
 
 TEST_F(FilesTest, CaseInsensitiveLookupsFollowChangesToTheFolder)
 {
-    Write("DATA/A.txt", "1");
+    WriteFile("DATA/A.txt", "1");
     EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/A.txt");
     // Renamed under the same folded name: the new name is found at once.
     fs::rename("DATA/A.txt", "DATA/a.TXT");
@@ -88,8 +66,8 @@ TEST_F(FilesTest, CaseInsensitiveLookupsFollowChangesToTheFolder)
     fs::remove("DATA/a.TXT");
     EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/a.txt");
     // Created again: found again.
-    Write("DATA/sub/B.bin", "2");
-    Write("DATA/A.Txt", "3");
+    WriteFile("DATA/sub/B.bin", "2");
+    WriteFile("DATA/A.Txt", "3");
     EXPECT_EQ(tsr::ResolvePath("data/a.txt"), "DATA/A.Txt");
     EXPECT_EQ(tsr::ResolvePath("data/SUB/b.BIN"), "DATA/sub/B.bin");
 }
@@ -113,7 +91,7 @@ TEST(Wildcards, MatchLikeWindows)
 TEST_F(FilesTest, FindFilesListsMatchingRegularFilesInAFixedOrder)
 {
     for (const char* n : {"b.xml", "A.xml", "_z.xml", "a.XML", "c.pak", "B2.Xml"})
-        Write(std::string("DATA/") + n, "x");
+        WriteFile(std::string("DATA/") + n, "x");
     fs::create_directories("DATA/dir.xml"); // folders are not resource packs
     const std::vector<std::string> expected = {"A.xml", "a.XML", "b.xml", "B2.Xml", "_z.xml"};
     EXPECT_EQ(tsr::FindFiles(".\\data\\*.xml"), expected);
@@ -124,7 +102,7 @@ TEST_F(FilesTest, FindFilesListsMatchingRegularFilesInAFixedOrder)
 
 TEST_F(FilesTest, DeleteExistsAndSize)
 {
-    Write("DATA/Hs.dat", "12345");
+    WriteFile("DATA/Hs.dat", "12345");
     EXPECT_TRUE(tsr::FileExists(".\\data\\hs.dat"));
     EXPECT_EQ(tsr::FileSize(".\\data\\hs.dat"), 5);
     EXPECT_EQ(tsr::FileSize(".\\data"), -1); // a folder has no file size
@@ -153,7 +131,7 @@ TEST_F(FilesTest, OpenFileCreatesNewFilesInExistingFoldersOfAnyCase)
 
 TEST_F(FilesTest, FileRangeStaysInsideItsWindow)
 {
-    Write("pack.bin", "0123456789ABCDEF");
+    WriteFile("pack.bin", "0123456789ABCDEF");
     tsr::FileRange r;
     ASSERT_EQ(r.Open("PACK.BIN", 4, 6), tsr::FileRange::Status::Ok);
     EXPECT_EQ(r.Size(), 6);
@@ -185,7 +163,7 @@ TEST_F(FilesTest, FileRangeStaysInsideItsWindow)
 
 TEST_F(FilesTest, FileRangeRefusesWindowsOutsideTheFile)
 {
-    Write("pack.bin", "0123456789");
+    WriteFile("pack.bin", "0123456789");
     struct Case {
         int64_t offset, size;
         tsr::FileRange::Status status;
@@ -208,7 +186,7 @@ TEST_F(FilesTest, FileRangeRefusesWindowsOutsideTheFile)
 
 TEST_F(FilesTest, ReadFileRangeReportsEachFailure)
 {
-    Write("DATA/P.pak", "0123456789");
+    WriteFile("DATA/P.pak", "0123456789");
     char buf[32];
     struct Case {
         const char* path;

@@ -7,59 +7,20 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
+#include "common/tsr_engine_env.h"
 #include "ctesser.h"
-#include "platform/clock/tsr_clock.h"
-#include "platform/messages/tsr_messages.h"
 #include "platform/window/tsr_gamewindow_sdl.h"
 
 namespace inputtest {
 
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
+using tsrtest::ReadFile;
 
 // A fresh temporary folder as the current folder (the engine writes its
 // logs there), an empty queue and a virtual clock.
-class TempEngineDir : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        // Headless unless told otherwise, whatever reached the environment.
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        m_oldDir = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tsr_input_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        std::filesystem::current_path(m_dir);
-        tsr::ResetMessageQueue();
-        tsr::UseVirtualClock(100000);
-    }
-    void TearDown() override
-    {
-        tsr::ResetMessageQueue();
-        tsr::UseRealClock();
-        std::filesystem::current_path(m_oldDir);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    std::string Log() const { return ReadFile(m_dir / "gamelog.txt"); }
-
-    std::filesystem::path m_oldDir;
-    std::filesystem::path m_dir;
-};
+using TempEngineDir = tsrtest::EngineEnvTest;
 
 // An engine with graphics (a windowed 800 x 600 back buffer) and input.
 class InputEngineTest : public TempEngineDir {

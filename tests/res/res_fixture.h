@@ -6,32 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/tsr_temp_dir.h"
 #include "ctesser.h"
 #include "ctesser_res_pak.h"
 
 namespace restest {
 
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using tsrtest::ReadFile;
+using tsrtest::WriteFile;
 
 inline void PutInt32(std::string& out, int32_t value)
 {
@@ -92,28 +79,7 @@ inline void ExpectEHS(const std::function<void()>& fn, int32_t type, const std::
     }
 }
 
-// A fresh temporary folder as the current folder for the test's lifetime.
-class TempDirTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_oldDir = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tsr_res_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        std::filesystem::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_oldDir);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    std::string Log() const { return ReadFile(m_dir / "gamelog.txt"); }
-
-    std::filesystem::path m_oldDir;
-    std::filesystem::path m_dir;
-};
+using tsrtest::TempDirTest;
 
 // A temporary folder plus an engine object created on demand.
 class EngineTest : public TempDirTest {

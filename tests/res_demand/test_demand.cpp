@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "../res/res_fixture.h"
+#include "common/tsr_test_files.h"
 #include "ctesser_utils_demand.h"
 
 namespace {
@@ -10,14 +11,6 @@ namespace {
 using restest::BuildPack;
 using restest::ExpectEHS;
 using restest::WriteFile;
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 // A 2 x 2 24-bit bottom-up BMP.
 std::string TinyBMP()
@@ -87,7 +80,7 @@ TEST_F(DemandTest, ATextureIsLoadedOnFirstDemandOnly)
     EXPECT_EQ(Engine().TexGetID("logo"), id);
     EXPECT_EQ(DemandTexture("logo"), id); // already there: nothing loaded
     const std::string log = Log();
-    EXPECT_EQ(Count(log, "Cannot find iID of texture with strID = logo"), 1u);
+    EXPECT_EQ(tsrtest::CountOf(log, "Cannot find iID of texture with strID = logo"), 1u);
     EXPECT_EQ(log.find("Cannot find resource with ID"), std::string::npos);
 }
 
