@@ -21,10 +21,6 @@ namespace gen = tsr::sfxgen;
 
 namespace {
 
-// Headless whatever the caller's environment: the dummy driver is a real
-// output that nobody hears.
-const bool kHeadless = (setenv("SDL_AUDIODRIVER", "dummy", 0), true);
-
 constexpr uint32_t kRate = 44100;
 constexpr float kAmp = 0.5f; // amplitude of the square fixtures
 

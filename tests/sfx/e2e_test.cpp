@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/tsr_test_files.h"
 #include "tools/sfxgen/sfxgen.h"
 
 namespace fs = std::filesystem;
@@ -19,13 +19,7 @@ namespace gen = tsr::sfxgen;
 
 namespace {
 
-std::string ReadText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using tsrtest::ReadFile;
 
 const char* kScript = R"(
 local frame, fadeAt = 0, nil
@@ -123,7 +117,7 @@ protected:
 TEST_F(RunnerSound, ScriptPlaysSoundsMusicAndPlaylistOnTheDummyOutput)
 {
     ASSERT_EQ(Run("dummy"), 0);
-    std::string log = ReadText(dir / "gamelog.txt");
+    std::string log = ReadFile(dir / "gamelog.txt");
     EXPECT_EQ(log.find("No sound card available!"), std::string::npos);
     EXPECT_NE(log.find("e2e beep = 1"), std::string::npos) << log;
     EXPECT_NE(log.find("e2e hum = 1"), std::string::npos);
@@ -136,7 +130,7 @@ TEST_F(RunnerSound, ScriptPlaysSoundsMusicAndPlaylistOnTheDummyOutput)
 TEST_F(RunnerSound, WithoutAnAudioDeviceTheGameRunsSilent)
 {
     ASSERT_EQ(Run("no-such-driver"), 0);
-    std::string log = ReadText(dir / "gamelog.txt");
+    std::string log = ReadFile(dir / "gamelog.txt");
     EXPECT_NE(log.find("No sound card available!"), std::string::npos);
     EXPECT_NE(log.find("e2e beep = 0"), std::string::npos) << log;
     EXPECT_EQ(log.find("Loading sound:"), std::string::npos);

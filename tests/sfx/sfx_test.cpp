@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,8 @@
 #include "ctesser_sfx_classes.h"
 #include "ctesser_utils_csmartid.h"
 #include "platform/audio/tsr_audio.h"
+#include "common/tsr_temp_dir.h"
+#include "common/tsr_thrown.h"
 #include "tools/sfxgen/sfxgen.h"
 
 namespace fs = std::filesystem;
@@ -28,56 +29,22 @@ namespace gen = tsr::sfxgen;
 
 namespace {
 
-// Headless whatever the caller's environment: the dummy driver is a real
-// output that nobody hears.
-const bool kHeadless = (setenv("SDL_AUDIODRIVER", "dummy", 0), true);
-
 constexpr float kAmp = 0.5f;
 CSmartID SND_SFXTEST_MOVE("SND_SFXTEST_MOVE", 0);
 
-std::string ReadText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-// Runs the body and returns the description of the engine exception it threw.
-template <typename Fn>
-std::string ThrownDescription(Fn fn)
-{
-    try {
-        fn();
-    } catch (const CEHSException& e) {
-        return e.GetDescription();
-    }
-    return "<nothing thrown>";
-}
+using tsrtest::CountOf;
+using tsrtest::ThrownDescription;
 
 // A fresh folder with DATA/ as the current folder, the data written by our
 // generators, and an engine with graphics marked as created.
-class SfxEngine : public ::testing::Test {
+class SfxEngine : public tsrtest::TempDirTest {
 protected:
-    fs::path old, dir;
     std::unique_ptr<CTesser> engine;
 
     void SetUp() override
     {
-        old = fs::current_path();
-        dir = fs::temp_directory_path() / ("tsr_sfx_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "DATA");
-        fs::current_path(dir);
+        TempDirTest::SetUp();
+        fs::create_directories("DATA");
         WriteData();
         au::SetOfflineDefault(OfflineDefault());
         engine = std::make_unique<CTesser>();
@@ -94,8 +61,7 @@ protected:
     {
         Shutdown();
         au::SetOfflineDefault(false);
-        fs::current_path(old);
-        fs::remove_all(dir);
+        TempDirTest::TearDown();
     }
 
     virtual bool OfflineDefault() const { return true; }
@@ -108,7 +74,6 @@ protected:
         engine.reset();
     }
 
-    std::string Log() const { return ReadText(dir / "gamelog.txt"); }
 
     static void WriteData()
     {
@@ -212,7 +177,7 @@ TEST_F(SfxEngine, StartAndShutDownWriteTheirBlocks)
         ASSERT_NE(found, std::string::npos) << line;
         at = found;
     }
-    EXPECT_EQ(Count(log, "No sound card available!"), 0u);
+    EXPECT_EQ(CountOf(log, "No sound card available!"), 0u);
     EXPECT_FALSE(au::IsInitialised());
 }
 
@@ -245,7 +210,7 @@ TEST_F(SfxEngine, LoadingTheSameSoundTwiceReturnsItsSlotAndWritesNothing)
     std::string before = Log();
     EXPECT_EQ(engine->SoundLoad("DATA/square.wav", "SND_SFXTEST_MOVE", 1, false, 1, false, 0, 0), slot);
     EXPECT_EQ(Log(), before);
-    EXPECT_EQ(Count(before, "Loading sound: SND_SFXTEST_MOVE"), 1u);
+    EXPECT_EQ(CountOf(before, "Loading sound: SND_SFXTEST_MOVE"), 1u);
 }
 
 TEST_F(SfxEngine, InvalidSoundIdsThrowUnlessTheWindowIsInactive)
@@ -276,14 +241,14 @@ TEST_F(SfxEngine, UnloadingUnbindsTheSmartIdAndReportsMisses)
     engine->SoundUnload("SND_SFXTEST_MOVE");
     std::string log = Log();
     EXPECT_NE(log.find("Unloading sound. strID = SND_SFXTEST_MOVE"), std::string::npos);
-    EXPECT_EQ(Count(log, "Failed."), 1u);
+    EXPECT_EQ(CountOf(log, "Failed."), 1u);
 
     EXPECT_EQ(Load("SND_SFXTEST_MOVE"), slot); // the emptied slot is reused and rebound
     EXPECT_EQ(SND_SFXTEST_MOVE.GetIndex(), slot);
     engine->SoundUnload(slot);
     EXPECT_EQ(SND_SFXTEST_MOVE.GetIndex(), -1);
     engine->SoundUnload(slot);
-    EXPECT_EQ(Count(Log(), "Failed."), 2u);
+    EXPECT_EQ(CountOf(Log(), "Failed."), 2u);
     EXPECT_EQ(ThrownDescription([&] { engine->SoundPlay(SND_SFXTEST_MOVE, false, -1, -1, -101); }),
               "Invalid sound ID: -1");
 }
@@ -334,7 +299,7 @@ TEST_F(SfxEngine, DestructorsLogFailuresInsteadOfThrowing)
     std::string log = Log();
     EXPECT_NE(log.find("Cannot stop sample!"), std::string::npos);
     EXPECT_NE(log.find("Cannot stop stream!"), std::string::npos);
-    EXPECT_EQ(Count(log, "Cannot stop music playback!"), 2u);
+    EXPECT_EQ(CountOf(log, "Cannot stop music playback!"), 2u);
 }
 
 TEST_F(SfxEngine, PlaybackCountAndNoStealDecideTheThirdPlayback)
@@ -510,7 +475,7 @@ TEST_F(SfxDummyDevice, StartsPlaysAndShutsDownOnARealOutput)
     engine->SfxResume();
     Shutdown();
     std::string log = Log();
-    EXPECT_EQ(Count(log, "No sound card available!"), 0u);
+    EXPECT_EQ(CountOf(log, "No sound card available!"), 0u);
     EXPECT_NE(log.find("Deinitializing Sound and Music Subsystem..."), std::string::npos);
 }
 
