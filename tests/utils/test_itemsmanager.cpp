@@ -7,6 +7,7 @@
 
 #include "CTesser/ctesser_utils_itemsmanager.h"
 #include "CTesser/ctesser_utils_safearray.h"
+#include "common/tsr_thrown.h"
 
 namespace {
 
@@ -18,15 +19,7 @@ struct Tracked {
     static inline int live = 0;
 };
 
-std::string Thrown(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const char* text) {
-        return text;
-    }
-    return "(nothing thrown)";
-}
+using tsrtest::ThrownText;
 
 class ItemsManagerTest : public ::testing::Test {
 protected:
@@ -103,8 +96,8 @@ TEST_F(ItemsManagerTest, IndexesOutsideTheSlots)
     Add(2, "B");
     EXPECT_EQ(mgr.GetItem(-1), nullptr);
     EXPECT_EQ(mgr.GetItem(2), nullptr);
-    EXPECT_EQ(Thrown([&] { mgr.FreeItem(2); }), "Error in TItemsManager<T>::FreeItem");
-    EXPECT_EQ(Thrown([&] { mgr.FreeItem(-1); }), "Error in TItemsManager<T>::FreeItem");
+    EXPECT_EQ(ThrownText([&] { mgr.FreeItem(2); }), "Error in TItemsManager<T>::FreeItem");
+    EXPECT_EQ(ThrownText([&] { mgr.FreeItem(-1); }), "Error in TItemsManager<T>::FreeItem");
 }
 
 TEST_F(ItemsManagerTest, FreeAllKeepsCount)
@@ -175,7 +168,7 @@ TEST(ItemsManagerCOMTest, ReleaseEmptiesSlot)
     EXPECT_EQ(mgr.GetID(0), "");
     mgr.FreeAllItems(); // empty slots release nothing
     EXPECT_EQ(a.releases, 1);
-    EXPECT_EQ(Thrown([&] { mgr.FreeItem(1); }), "Error in TItemsManagerCOM<T>::FreeItem");
+    EXPECT_EQ(ThrownText([&] { mgr.FreeItem(1); }), "Error in TItemsManagerCOM<T>::FreeItem");
 }
 
 TEST(ItemsManagerCOMTest, OutstandingReferenceThrowsAndIsNotReleasedTwice)
@@ -184,7 +177,7 @@ TEST(ItemsManagerCOMTest, OutstandingReferenceThrowsAndIsNotReleasedTwice)
     FakeCom held;
     held.refs = 2; // someone else still holds it
     mgr.AddItem(&held, "TEX_HELD", 0);
-    EXPECT_EQ(Thrown([&] { mgr.FreeItem(0); }), "Unreleased object references left!");
+    EXPECT_EQ(ThrownText([&] { mgr.FreeItem(0); }), "Unreleased object references left!");
     EXPECT_EQ(mgr.GetItem(0), &held);
     EXPECT_EQ(mgr.GetID(0), "TEX_HELD");
     // The slot's reference is gone: freeing again (or at free-all) only
@@ -215,7 +208,7 @@ TEST(ItemsManagerCOMTest, ReleaseThatThrowsIsNotRepeated)
 TEST(SafeArrayTest, OutOfBoundsReadsAndLostWrites)
 {
     T2DSafeArray<int, -1> board;
-    EXPECT_EQ(Thrown([&] { board.At(0, 0); }), "Error in T2DSafeArray<T, tOutOfBoundsValue>::At");
+    EXPECT_EQ(ThrownText([&] { board.At(0, 0); }), "Error in T2DSafeArray<T, tOutOfBoundsValue>::At");
     board.Create(8, 8);
     for (int x = 0; x < 8; ++x)
         for (int y = 0; y < 8; ++y)

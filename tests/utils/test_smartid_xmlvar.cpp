@@ -1,21 +1,17 @@
 // Smart identifiers, XML variables and the weighted randomizer.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "CTesser/ctesser_ehs.h"
 #include "CTesser/ctesser_utils_csmartid.h"
 #include "CTesser/ctesser_utils_cxmlvar.h"
 #include "CTesser/ctesser_utils_randomizer.h"
+#include "common/tsr_temp_dir.h"
+#include "common/tsr_thrown.h"
 
 namespace {
 
@@ -30,15 +26,7 @@ std::pair<int, std::string> ThrownEHS(const std::function<void()>& f)
     return {-1, "(nothing thrown)"};
 }
 
-std::string ThrownText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const char* text) {
-        return text;
-    }
-    return "(nothing thrown)";
-}
+using tsrtest::ThrownText;
 
 } // namespace
 
@@ -121,31 +109,7 @@ TEST(SmartIDTest, NoRegistryMeansNothingHappens)
 
 // XML variables write their warnings to "gamelog.txt" in the current
 // folder: each test runs in a folder of its own.
-class XMLVarTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        old = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() /
-              ("tsr_xmlvar_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
-    }
-    std::string Log() const
-    {
-        std::ifstream in(dir / "gamelog.txt", std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::filesystem::path old, dir;
-};
+class XMLVarTest : public tsrtest::TempDirTest {};
 
 TEST_F(XMLVarTest, ConversionsLikeStreamExtraction)
 {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CTesser/ctesser_utils_xml.h"
+#include "common/tsr_thrown.h"
 
 namespace {
 
@@ -48,15 +49,7 @@ std::string Dump(const CXMLNode* node)
     return out + "</>";
 }
 
-std::string ThrownText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const char* text) {
-        return text;
-    }
-    return "(nothing thrown)";
-}
+using tsrtest::ThrownText;
 
 } // namespace
 
