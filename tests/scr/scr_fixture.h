@@ -5,49 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "CTesser/ctesser.h"
 #include "CTesser/ctesser_scr_glue.h"
+#include "common/tsr_temp_dir.h"
 
 namespace scrtest {
 
 namespace fs = std::filesystem;
 
 // Changes into a new empty folder for the life of the object.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        m_old = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tsr_scr_XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-        fs::current_path(m_path);
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        fs::current_path(m_old, ec);
-        fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_old;
-    fs::path m_path;
-};
-
-inline std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using TempFolder = tsrtest::TempCurrentDir;
+using tsrtest::ReadFile;
 
 // Runs `body` and returns the CEHSException it throws (fails if none).
 inline CEHSException Thrown(const std::function<void()>& body)
