@@ -3,7 +3,6 @@
 // replays into that same session.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "common/tsr_run_program.h"
 #include "common/tsr_test_files.h"
 
 namespace fs = std::filesystem;
@@ -46,24 +46,11 @@ protected:
     {
         const fs::path dir = m_root / name;
         fs::create_directories(dir);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.c_str()) != 0)
-                _exit(120);
-            setenv("TSR_LOCK_DIR", dir.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            unsetenv("TSR_REPLAY");
-            unsetenv("TSR_RECORD");
-            for (const auto& [key, value] : env)
-                setenv(key.c_str(), value.c_str(), 1);
-            execl(TSR_REPLAYDEMO_PROGRAM, TSR_REPLAYDEMO_PROGRAM, static_cast<char*>(nullptr));
-            _exit(121);
-        }
+        tsrtest::EnvChanges changes{{"TSR_LOCK_DIR", dir.string()}, {"TSR_REPLAY", {}}, {"TSR_RECORD", {}}};
+        for (const auto& [key, value] : env)
+            changes.emplace_back(key, value);
         RunResult result;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.status = tsrtest::RunProgram(TSR_REPLAYDEMO_PROGRAM, {}, dir, changes);
         result.log = ReadFile(dir / "gamelog.txt");
         for (const auto& entry : fs::directory_iterator(dir)) {
             const std::string file = entry.path().filename().string();

@@ -1,7 +1,6 @@
 // The runner end to end: the real tesseron program on a data folder,
 // headless, driven by the input replay source.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/tsr_run_program.h"
 #include "common/tsr_test_files.h"
 
 namespace fs = std::filesystem;
@@ -42,31 +42,13 @@ protected:
             WriteFile(m_dir / "replay.txt", replay);
         if (from.empty())
             from = m_dir;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(from.c_str()) != 0)
-                _exit(127);
-            setenv("TSR_LOCK_DIR", m_dir.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (!replay.empty())
-                setenv("TSR_REPLAY", "replay.txt", 1);
-            else
-                unsetenv("TSR_REPLAY");
-            if (!record.empty())
-                setenv("TSR_RECORD", record.c_str(), 1);
-            else
-                unsetenv("TSR_RECORD");
-            std::vector<char*> argv{const_cast<char*>(TSR_TESSERON_PATH)};
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(TSR_TESSERON_PATH, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        // No replay or recording reaches the program unless asked for.
+        tsrtest::EnvChanges env{{"TSR_LOCK_DIR", m_dir.string()}, {"TSR_REPLAY", {}}, {"TSR_RECORD", {}}};
+        if (!replay.empty())
+            env[1].second = "replay.txt";
+        if (!record.empty())
+            env[2].second = record;
+        return tsrtest::RunProgram(TSR_TESSERON_PATH, args, from, env);
     }
 
     std::string Log() const { return ReadFile(m_dir / "gamelog.txt"); }

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/tsr_run_program.h"
 #include "common/tsr_test_files.h"
 #include "tools/sfxgen/sfxgen.h"
 
@@ -97,18 +97,9 @@ protected:
     // Runs the runner on the folder with the given audio driver; exit status.
     int Run(const char* audioDriver)
     {
-        pid_t pid = fork();
-        if (pid == 0) {
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            setenv("SDL_AUDIODRIVER", audioDriver, 1);
-            // Our own single-instance lock: other runs may be going on.
-            setenv("TSR_LOCK_DIR", dir.c_str(), 1);
-            execl(runner.c_str(), runner.c_str(), dir.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        // Our own single-instance lock: other runs may be going on.
+        return tsrtest::RunProgram(runner.string(), {dir.string()}, {},
+                                   {{"SDL_AUDIODRIVER", audioDriver}, {"TSR_LOCK_DIR", dir.string()}});
     }
 
     fs::path runner;
