@@ -29,33 +29,54 @@ inline std::string TempPrefixForCurrentTest()
     return prefix;
 }
 
-// Changes into a new empty folder for the life of the object, then back
-// into the old one, and removes the folder.
-class TempCurrentDir {
+// A new empty folder of its own for the life of the object, removed with
+// everything in it afterwards.
+class TempDir {
 public:
-    explicit TempCurrentDir(const std::string& prefix = TempPrefixForCurrentTest()) : m_old(std::filesystem::current_path())
+    explicit TempDir(const std::string& prefix = TempPrefixForCurrentTest())
     {
         std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create a temporary folder " + pattern);
         m_dir = pattern;
-        std::filesystem::current_path(m_dir);
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_dir; }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+// A TempDir that is also the current folder for the life of the object;
+// the old current folder comes back before the folder is removed.
+class TempCurrentDir {
+public:
+    explicit TempCurrentDir(const std::string& prefix = TempPrefixForCurrentTest())
+        : m_old(std::filesystem::current_path()), m_temp(prefix)
+    {
+        std::filesystem::current_path(m_temp.Path());
     }
     ~TempCurrentDir()
     {
         std::error_code ignored;
         std::filesystem::current_path(m_old, ignored);
-        std::filesystem::remove_all(m_dir, ignored);
     }
     TempCurrentDir(const TempCurrentDir&) = delete;
     TempCurrentDir& operator=(const TempCurrentDir&) = delete;
 
-    const std::filesystem::path& Path() const { return m_dir; }
+    const std::filesystem::path& Path() const { return m_temp.Path(); }
     const std::filesystem::path& OldPath() const { return m_old; }
 
 private:
     std::filesystem::path m_old;
-    std::filesystem::path m_dir;
+    TempDir m_temp;
 };
 
 // A test fixture whose test runs in its own temporary current folder.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/tsr_run_program.h"
+#include "common/tsr_temp_dir.h"
 #include "common/tsr_test_files.h"
 
 namespace fs = std::filesystem;
@@ -28,18 +29,6 @@ struct RunResult {
 
 class ReplayRunTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tsr_replay_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-
     // Runs the demo program in a fresh folder of its own with extra
     // environment variables; collects its log and screenshots.
     RunResult Run(const std::string& name, const std::map<std::string, std::string>& env)
@@ -60,7 +49,8 @@ protected:
         return result;
     }
 
-    fs::path m_root;
+    tsrtest::TempDir m_temp;
+    const fs::path m_root = m_temp.Path();
 };
 
 // Exercises every kind of event, the window focus and the close.

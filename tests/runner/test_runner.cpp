@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/tsr_run_program.h"
+#include "common/tsr_temp_dir.h"
 #include "common/tsr_test_files.h"
 
 namespace fs = std::filesystem;
@@ -22,17 +23,6 @@ using tsrtest::WriteFile;
 // A game folder of its own per test.
 class RunnerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tsr_runner_XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
     // Runs tesseron with `args` from the game folder (or `from`), the replay
     // file if given; returns the exit status (-1 when it did not exit normally).
     int Run(const std::vector<std::string>& args, const std::string& replay = "", fs::path from = {},
@@ -67,7 +57,8 @@ protected:
         WriteFile(m_dir / "DATA" / "game.xml", pack + "</respack>\n");
     }
 
-    fs::path m_dir;
+    tsrtest::TempDir m_temp;
+    const fs::path m_dir = m_temp.Path();
 };
 
 bool EndsTheLog(const std::string& log)

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "common/tsr_run_program.h"
+#include "common/tsr_temp_dir.h"
 #include "common/tsr_test_files.h"
 #include "tools/sfxgen/sfxgen.h"
 
@@ -51,7 +52,8 @@ end
 
 class RunnerSound : public ::testing::Test {
 protected:
-    fs::path dir;
+    tsrtest::TempDir m_temp;
+    const fs::path dir = m_temp.Path();
 
     void SetUp() override
     {
@@ -60,10 +62,6 @@ protected:
 #endif
         if (runner.empty() || !fs::exists(runner))
             GTEST_SKIP() << "the runner is not built";
-        dir = fs::temp_directory_path() /
-              ("tsr_sfx_e2e_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
         fs::create_directories(dir / "DATA" / "Sfx");
         gen::Tone beep;
         beep.frequency = 880.0;
@@ -86,12 +84,6 @@ protected:
   <r id="SCR_E2E" typeid="SCRIPT" filename="sfx\game.lua" tag="2"/>
 </respack>
 )";
-    }
-
-    void TearDown() override
-    {
-        if (!dir.empty())
-            fs::remove_all(dir);
     }
 
     // Runs the runner on the folder with the given audio driver; exit status.

@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "CTesser/ctesser_utils_xml.h"
+#include "common/tsr_temp_dir.h"
+#include "common/tsr_test_files.h"
 #include "common/tsr_thrown.h"
 
 namespace {
@@ -238,19 +239,10 @@ TEST_F(XmlTest, DeepNestingIsDestroyedWithoutRecursion)
 
 class XmlFileTest : public XmlTest {
 protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-              ("tsr_xml_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir / "Data");
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    void Write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(dir / "Data" / name, std::ios::binary) << bytes;
-    }
-    std::filesystem::path dir;
+    void SetUp() override { std::filesystem::create_directories(dir / "Data"); }
+    void Write(const std::string& name, const std::string& bytes) { tsrtest::WriteFile(dir / "Data" / name, bytes); }
+    tsrtest::TempDir m_temp;
+    const std::filesystem::path dir = m_temp.Path();
 };
 
 TEST_F(XmlFileTest, FilesReadWithWindowsPathsCrLfAndScrambling)
