@@ -6,12 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
+#include "common/tsr_temp_dir.h"
 #include "platform/audio/tsr_audio.h"
 #include "tools/sfxgen/sfxgen.h"
 
@@ -71,13 +73,13 @@ double PlayTime(au::Handle h, double limitMs = 5000)
 
 class AudioOffline : public ::testing::Test {
 protected:
-    static fs::path dir;
-    static std::string Path(const char* name) { return (dir / name).string(); }
+    // One folder of generated fixtures for the whole suite.
+    static inline std::optional<tsrtest::TempDir> dir;
+    static std::string Path(const char* name) { return (dir->Path() / name).string(); }
 
     static void SetUpTestSuite()
     {
-        dir = fs::temp_directory_path() / ("tsr_audio_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
+        dir.emplace("tsr_audio");
         gen::Tone square;
         square.shape = gen::Shape::Square;
         square.frequency = 441.0; // 100 frames a cycle
@@ -112,7 +114,7 @@ protected:
         ASSERT_TRUE(gen::WriteBytes(Path("pack.bin"), pack));
         ASSERT_TRUE(gen::WriteBytes(Path("garbage.bin"), junk));
     }
-    static void TearDownTestSuite() { fs::remove_all(dir); }
+    static void TearDownTestSuite() { dir.reset(); }
 
     void SetUp() override
     {
@@ -131,7 +133,6 @@ protected:
     static uint32_t wavSize;
     static bool haveMp3;
 };
-fs::path AudioOffline::dir;
 uint32_t AudioOffline::wavSize = 0;
 bool AudioOffline::haveMp3 = false;
 
