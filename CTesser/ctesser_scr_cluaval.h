@@ -17,7 +17,7 @@ class CLuaValue {
 public:
     explicit CLuaValue(double number) : m_number(number), m_status(LUAVAL_NUMBER) {}
     explicit CLuaValue(int number) : CLuaValue(static_cast<double>(number)) {}
-    explicit CLuaValue(bool boolean) : m_boolean(boolean ? 1 : 0), m_status(LUAVAL_BOOLEAN) {}
+    explicit CLuaValue(bool boolean) : m_status(LUAVAL_BOOLEAN), m_boolean(boolean ? 1 : 0) {}
     // Without this a string literal would silently become the boolean true.
     explicit CLuaValue(const char*) = delete;
     // A string (status 3), or the global name of a function (status 4).
@@ -25,10 +25,44 @@ public:
         : m_text(std::move(text)), m_status(isFunction ? LUAVAL_FUNCTION : LUAVAL_STRING)
     {
     }
-    CLuaValue(const CLuaValue&) = default;
-    CLuaValue& operator=(const CLuaValue&) = default;
-    CLuaValue(CLuaValue&&) noexcept = default;
-    CLuaValue& operator=(CLuaValue&&) noexcept = default;
+    // Only a string or function value carries its text along: numbers and
+    // booleans, the common parameters, copy and move without touching it.
+    CLuaValue(const CLuaValue& other)
+        : m_number(other.m_number), m_status(other.m_status), m_boolean(other.m_boolean)
+    {
+        if (other.HasText())
+            m_text = other.m_text;
+    }
+    CLuaValue& operator=(const CLuaValue& other)
+    {
+        if (this != &other) {
+            m_number = other.m_number;
+            m_status = other.m_status;
+            m_boolean = other.m_boolean;
+            if (other.HasText())
+                m_text = other.m_text;
+            else
+                m_text.clear();
+        }
+        return *this;
+    }
+    CLuaValue(CLuaValue&& other) noexcept
+        : m_number(other.m_number), m_status(other.m_status), m_boolean(other.m_boolean)
+    {
+        if (other.HasText())
+            m_text = std::move(other.m_text);
+    }
+    CLuaValue& operator=(CLuaValue&& other) noexcept
+    {
+        m_number = other.m_number;
+        m_status = other.m_status;
+        m_boolean = other.m_boolean;
+        if (other.HasText())
+            m_text = std::move(other.m_text);
+        else
+            m_text.clear();
+        return *this;
+    }
 
     int32_t GetStatus() const { return m_status; }
     // Each getter throws (type General) when the value holds another type.
@@ -59,9 +93,10 @@ public:
 
 private:
     [[noreturn]] static void ThrowWrongStatus(int32_t wanted);
+    bool HasText() const { return m_status == LUAVAL_STRING || m_status == LUAVAL_FUNCTION; }
 
     double m_number = 0.0;
-    uint8_t m_boolean = 0;
     std::string m_text;
     int32_t m_status = 0;
+    uint8_t m_boolean = 0;
 };

@@ -1,5 +1,6 @@
 // The script call bridge: engine code calls global Lua functions by name
 // with queued CLuaValue parameters and gets their results back.
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -9,6 +10,49 @@
 namespace {
 
 constexpr int32_t kFileID = 139;
+
+// The names the bridge was last asked to call, each with its Lua string
+// pinned in the registry: a repeated call looks its global up by that
+// string instead of hashing and interning the name again.
+struct CallName {
+    std::string name;
+    int ref = LUA_NOREF;
+};
+
+struct CallNameCache {
+    lua_State* L = nullptr;
+    std::array<CallName, 8> names;
+    size_t next = 0;
+};
+
+CallNameCache g_callNames;
+
+// Pushes the key under which the global `name` is looked up.
+void PushCallName(lua_State* L, const std::string& name)
+{
+    CallNameCache& cache = g_callNames;
+    if (cache.L == L) {
+        for (const CallName& entry : cache.names)
+            if (entry.ref != LUA_NOREF && entry.name == name) {
+                lua_rawgeti(L, LUA_REGISTRYINDEX, entry.ref);
+                return;
+            }
+    } else {
+        ScrForgetCallNames();
+        cache.L = L;
+    }
+    // Two slots of the LUA_MINSTACK free ones every call starts with. The
+    // key ends at the first zero byte, as a C string does.
+    lua_pushstring(L, name.c_str());
+    CallName& entry = cache.names[cache.next];
+    cache.next = (cache.next + 1) % cache.names.size();
+    lua_pushvalue(L, -1);
+    if (entry.ref == LUA_NOREF)
+        entry.ref = luaL_ref(L, LUA_REGISTRYINDEX);
+    else
+        lua_rawseti(L, LUA_REGISTRYINDEX, entry.ref);
+    entry.name = name;
+}
 
 // A function result travels by its global name: the first global that
 // holds the same function, or "" for an anonymous one.
@@ -26,6 +70,11 @@ std::string FindGlobalName(lua_State* L, int index)
 
 }  // namespace
 
+void ScrForgetCallNames()
+{
+    g_callNames = CallNameCache{};
+}
+
 void CTesser::CallLuaFunction(const std::string& name, int resultCount)
 {
     SetCheckpoint(kFileID, __LINE__);
@@ -35,59 +84,61 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
     ScrCallScope scope(*this);
     const int base = scope.Base();
 
-    // This call owns the queued parameters; a call made while it runs starts
-    // with an empty list of its own.
-    std::vector<CLuaValue> params;
-    params.swap(m_scrCallParams);
+    // The queued parameters are this call's: they go onto the Lua stack and
+    // the queue is emptied before the function runs, so a call made while it
+    // runs starts with an empty list of its own. A call that ends early
+    // empties it too.
+    const size_t paramCount = m_scrCallParams.size();
+    struct ParamsDone {
+        std::vector<CLuaValue>& params;
+        ~ParamsDone() { params.clear(); }
+    };
     std::string outerName;
     if (scope.Depth() > 1)
         outerName = m_scrLastCalled;
     m_scrLastCalled = name;
 
-    auto finish = [&]() {
-        params.clear();
-        if (m_scrCallParams.empty())
-            m_scrCallParams.swap(params);  // keep the list's storage for the next call
-        // Back in the outer handler: a later fatal error is that handler's.
-        if (scope.Depth() > 1)
-            m_scrLastCalled = std::move(outerName);
-    };
+    {
+        ParamsDone paramsDone{m_scrCallParams};
+        PushCallName(L, name);
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        if (!lua_isfunction(L, -1)) {
+            m_scrCallResults.clear();
+            // Back in the outer handler: a later fatal error is that handler's.
+            if (scope.Depth() > 1)
+                m_scrLastCalled = std::move(outerName);
+            return;
+        }
 
-    lua_getfield(L, LUA_GLOBALSINDEX, name.c_str());
-    if (!lua_isfunction(L, -1)) {
-        m_scrCallResults.clear();
-        finish();
-        return;
-    }
-
-    // Lua guarantees LUA_MINSTACK free slots; beyond that, ask for room
-    // (an unchecked push past it would write outside the Lua stack).
-    if (params.size() + 1 >= LUA_MINSTACK)
-        EHS_CHECK(params.size() < 4000 && lua_checkstack(L, static_cast<int>(params.size()) + 1), EHS_GAME,
-                  "Function: " + name + " Too many parameters. Count = " + std::to_string(params.size()));
-    for (const CLuaValue& value : params) {
-        switch (value.GetStatus()) {
-        case LUAVAL_NUMBER:
-            lua_pushnumber(L, value.GetNumber());
-            break;
-        case LUAVAL_BOOLEAN:
-            lua_pushboolean(L, value.GetBoolean() ? 1 : 0);
-            break;
-        case LUAVAL_STRING:
-            lua_pushstring(L, value.GetString().c_str());
-            break;
-        case LUAVAL_FUNCTION:
-            lua_pushstring(L, value.GetFunction().c_str());
-            break;
-        default:
-            throw CEHSException(EHS_GAME, 0,
-                                "Function: " + name + " Wrong parameter type. Type id = " +
-                                    std::to_string(value.GetStatus()),
-                                __FILE__, __LINE__);
+        // Lua guarantees LUA_MINSTACK free slots; beyond that, ask for room
+        // (an unchecked push past it would write outside the Lua stack).
+        if (paramCount + 1 >= LUA_MINSTACK)
+            EHS_CHECK(paramCount < 4000 && lua_checkstack(L, static_cast<int>(paramCount) + 1), EHS_GAME,
+                      "Function: " + name + " Too many parameters. Count = " + std::to_string(paramCount));
+        for (const CLuaValue& value : m_scrCallParams) {
+            switch (value.GetStatus()) {
+            case LUAVAL_NUMBER:
+                lua_pushnumber(L, value.GetNumber());
+                break;
+            case LUAVAL_BOOLEAN:
+                lua_pushboolean(L, value.GetBoolean() ? 1 : 0);
+                break;
+            case LUAVAL_STRING:
+                lua_pushstring(L, value.GetString().c_str());
+                break;
+            case LUAVAL_FUNCTION:
+                lua_pushstring(L, value.GetFunction().c_str());
+                break;
+            default:
+                throw CEHSException(EHS_GAME, 0,
+                                    "Function: " + name + " Wrong parameter type. Type id = " +
+                                        std::to_string(value.GetStatus()),
+                                    __FILE__, __LINE__);
+            }
         }
     }
 
-    const int result = lua_pcall(L, static_cast<int>(params.size()), resultCount, 0);
+    const int result = lua_pcall(L, static_cast<int>(paramCount), resultCount, 0);
     if (m_scrPendingException) [[unlikely]]
         ScrRethrowPending();
     if (result != 0)
@@ -126,5 +177,7 @@ void CTesser::CallLuaFunction(const std::string& name, int resultCount)
             }
         }
     }
-    finish();
+    // Back in the outer handler: a later fatal error is that handler's.
+    if (scope.Depth() > 1)
+        m_scrLastCalled = std::move(outerName);
 }

@@ -35,3 +35,7 @@ private:
     CTesser& m_engine;
     int m_base = 0;
 };
+
+// Drops the call bridge's remembered global names; a new or closed Lua
+// state has none of them.
+void ScrForgetCallNames();

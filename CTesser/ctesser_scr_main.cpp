@@ -133,6 +133,7 @@ void CTesser::ScrInit()
     WriteBlankLines(1);
 
     WriteEntry("   Creating Lua state...", LOG_STEP);
+    ScrForgetCallNames();
     m_luaState.reset(lua_open());
     EHS_CHECK(m_luaState != nullptr, EHS_GENERAL, "Cannot create lua state!");
     lua_State* L = m_luaState.get();
@@ -179,6 +180,7 @@ void CTesser::ScrDeinit()
     WriteSeparator(LOGSEP_THIN);
     WriteEntry("Deinitializing Scripts Subsystem...", LOG_HEADING);
     m_luaState.reset();
+    ScrForgetCallNames();
     m_scrPendingException = nullptr;
     WriteEntry("Done.", LOG_SUCCESS);
     WriteSeparator(LOGSEP_THIN);
