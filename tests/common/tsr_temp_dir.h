@@ -1,6 +1,6 @@
-// A fresh temporary folder as the current folder: the engine reads ./DATA/
-// and writes gamelog.txt and ehslog.txt into the current folder, so each
-// test gets a folder of its own and leaves nothing behind.
+// Temporary folders of one test, removed afterwards: a folder of its own,
+// or one that is also the current folder (the engine reads ./DATA/ and
+// writes gamelog.txt and ehslog.txt into the current folder).
 #pragma once
 
 #include <gtest/gtest.h>
