@@ -2,10 +2,11 @@
 //
 // The device draws into an off-screen back buffer of the requested size
 // (an RGBA8 framebuffer object whose row 0 is the top of the picture, so
-// screen y and framebuffer y agree). Present copies it to the front buffer
-// (kept for read-back) and draws that, scaled and letterboxed, with the
-// gamma ramp into the window. One shader reproduces the two fixed-function
-// texture stages, specular add and vertex fog from uniforms.
+// screen y and framebuffer y agree). Present draws it, scaled and
+// letterboxed, with the gamma ramp into the window; the front buffer (kept
+// for read-back) becomes a copy of it only when the back buffer is next
+// changed. One shader reproduces the two fixed-function texture stages,
+// specular add and vertex fog from uniforms.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -137,11 +138,15 @@ void main()
 }
 )";
 
+// @GAMMA@ becomes whether the ramp is looked up: the identity ramp maps
+// every 8-bit value onto itself, so it is left out, which saves three
+// dependent texture reads per window pixel.
 const char* kPresentFS = R"(#version 330 core
 in vec2 vTc;
 uniform sampler2D uPicture;
 uniform sampler2D uGamma;
 out vec4 fragColor;
+const bool kGamma = @GAMMA@;
 float Ramp(float v, int channel)
 {
     vec4 g = texture(uGamma, vec2((v * 255.0 + 0.5) / 256.0, 0.5));
@@ -150,9 +155,29 @@ float Ramp(float v, int channel)
 void main()
 {
     vec4 c = texture(uPicture, vTc);
-    fragColor = vec4(Ramp(c.r, 0), Ramp(c.g, 1), Ramp(c.b, 2), 1.0);
+    if (kGamma)
+        fragColor = vec4(Ramp(c.r, 0), Ramp(c.g, 1), Ramp(c.b, 2), 1.0);
+    else
+        fragColor = vec4(c.rgb, 1.0);
 }
 )";
+
+std::string PresentShader(bool gamma)
+{
+    std::string fs = kPresentFS;
+    fs.replace(fs.find("@GAMMA@"), 7, gamma ? "true" : "false");
+    return fs;
+}
+
+bool IsIdentityRamp(const GammaRamp& ramp)
+{
+    for (int i = 0; i < 256; ++i) {
+        const uint16_t v = uint16_t(i * 257);
+        if (ramp.red[i] != v || ramp.green[i] != v || ramp.blue[i] != v)
+            return false;
+    }
+    return true;
+}
 
 GLuint CompileShader(GLenum type, const char* src)
 {
@@ -753,6 +778,7 @@ public:
     void SetGammaRamp(uint32_t, const GammaRamp& ramp) override
     {
         m_gamma = ramp;
+        m_gammaIdentity = IsIdentityRamp(ramp);
         m_gammaDirty = true;
     }
     void GetGammaRamp(GammaRamp& ramp) const override { ramp = m_gamma; }
@@ -771,6 +797,13 @@ private:
     void ApplyLayout();
     void UploadGamma();
     void DrawPresentPass(GLuint targetFbo, int x, int y, int w, int h, bool flip, bool linear);
+    // The picture last presented: the back buffer until it is changed.
+    GLuint PresentedTexture() const { return m_frontPending ? m_backTex.get() : m_frontTex.get(); }
+    GLuint PresentedFramebuffer() const { return m_frontPending ? m_backFbo.get() : m_frontFbo.get(); }
+    // Called before the back buffer changes: the presented picture moves to
+    // the front buffer. A clear that covers the whole back buffer passes
+    // `overwritten`: the two buffers then swap roles instead of copying.
+    void KeepPresentedPicture(bool overwritten);
     void PaceFrame();
     bool BackBufferHasAlpha() const { return m_pp.backBufferFormat == FMT_A8R8G8B8; }
 
@@ -791,8 +824,9 @@ private:
     SceneProgram* ProgramFor(const ProgramKey& key);
     std::map<ProgramKey, std::unique_ptr<SceneProgram>> m_programs;
     SceneProgram* m_program = nullptr;
-    gl::Program m_present;
-    GLint m_uFlip = -1;
+    // The present pass with the gamma ramp, and without it for the identity.
+    gl::Program m_present, m_presentPlain;
+    GLint m_uFlip = -1, m_uFlipPlain = -1;
     gl::VertexArray m_vao, m_presentVao;
     gl::Tex m_backTex, m_frontTex, m_gammaTex;
     gl::Framebuffer m_backFbo, m_frontFbo;
@@ -812,6 +846,8 @@ private:
     Viewport m_viewport;
     GammaRamp m_gamma{};
     bool m_rsDirty = true, m_tssDirty = true, m_layoutDirty = true, m_gammaDirty = true;
+    bool m_gammaIdentity = true;
+    bool m_frontPending = false;
     bool m_lost = false;
     bool m_inScene = false;
     bool m_vsync = false;
@@ -924,8 +960,9 @@ bool DeviceGL::Init(const PresentParameters& pp)
     if (major * 10 + minor < 33)
         return false;
 
-    m_present.reset(LinkProgram(kPresentVS, kPresentFS));
-    if (!m_present.get())
+    m_present.reset(LinkProgram(kPresentVS, PresentShader(true).c_str()));
+    m_presentPlain.reset(LinkProgram(kPresentVS, PresentShader(false).c_str()));
+    if (!m_present.get() || !m_presentPlain.get())
         return false;
     // The default states' program must build, or nothing can be drawn.
     SetDefaultStates();
@@ -936,6 +973,10 @@ bool DeviceGL::Init(const PresentParameters& pp)
     glUseProgram(p);
     glUniform1i(glGetUniformLocation(p, "uPicture"), 0);
     glUniform1i(glGetUniformLocation(p, "uGamma"), 2);
+    p = m_presentPlain.get();
+    m_uFlipPlain = glGetUniformLocation(p, "uFlip");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uPicture"), 0);
 
     m_vao.reset(gl::NewVertexArray());
     m_presentVao.reset(gl::NewVertexArray());
@@ -966,6 +1007,7 @@ bool DeviceGL::Init(const PresentParameters& pp)
 bool DeviceGL::CreateTargets()
 {
     GLsizei w = GLsizei(m_pp.backBufferWidth), h = GLsizei(m_pp.backBufferHeight);
+    m_frontPending = false;
     m_backTex.reset(gl::NewTexture());
     m_frontTex.reset(gl::NewTexture());
     m_backFbo.reset(gl::NewFramebuffer());
@@ -1042,6 +1084,7 @@ void DeviceGL::SetDefaultStates()
         uint16_t v = uint16_t(i * 257);
         m_gamma.red[i] = m_gamma.green[i] = m_gamma.blue[i] = v;
     }
+    m_gammaIdentity = true;
     m_rsDirty = m_tssDirty = m_layoutDirty = m_gammaDirty = true;
 }
 
@@ -1053,6 +1096,7 @@ DeviceGL::~DeviceGL()
     m_programs.clear();
     m_program = nullptr;
     m_present.reset();
+    m_presentPlain.reset();
     m_vao.reset();
     m_presentVao.reset();
     m_backTex.reset();
@@ -1141,8 +1185,27 @@ void DeviceGL::ApplyLayout()
     }
 }
 
+void DeviceGL::KeepPresentedPicture(bool overwritten)
+{
+    if (!m_frontPending)
+        return;
+    m_frontPending = false;
+    if (overwritten) {
+        std::swap(m_backTex, m_frontTex);
+        std::swap(m_backFbo, m_frontFbo);
+        return;
+    }
+    GLsizei w = GLsizei(m_pp.backBufferWidth), h = GLsizei(m_pp.backBufferHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backFbo.get());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFbo.get());
+    glDisable(GL_SCISSOR_TEST);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    m_rsDirty = true; // the scissor test comes back with the scene state
+}
+
 void DeviceGL::ApplyState()
 {
+    KeepPresentedPicture(false);
     glBindFramebuffer(GL_FRAMEBUFFER, m_backFbo.get());
     glViewport(0, 0, GLsizei(m_pp.backBufferWidth), GLsizei(m_pp.backBufferHeight));
     glEnable(GL_SCISSOR_TEST);
@@ -1298,6 +1361,11 @@ HResult DeviceGL::Clear(uint32_t count, const Rect* rects, uint32_t flags, uint3
     if (m_lost)
         return GFX_OK;
     MakeCurrent();
+    // Every pixel is written when no rectangles are given and the viewport
+    // is the whole back buffer: what it held then does not matter.
+    const bool whole = (count == 0 || !rects) && m_viewport.x == 0 && m_viewport.y == 0 &&
+                       m_viewport.width == m_pp.backBufferWidth && m_viewport.height == m_pp.backBufferHeight;
+    KeepPresentedPicture(whole);
     glBindFramebuffer(GL_FRAMEBUFFER, m_backFbo.get());
     glEnable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -1345,20 +1413,26 @@ void DeviceGL::UploadGamma()
 
 void DeviceGL::DrawPresentPass(GLuint targetFbo, int x, int y, int w, int h, bool flip, bool linear)
 {
-    UploadGamma();
+    if (!m_gammaIdentity)
+        UploadGamma();
     glBindFramebuffer(GL_FRAMEBUFFER, targetFbo);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glViewport(x, y, w, h);
-    glUseProgram(m_present.get());
-    glUniform1i(m_uFlip, flip ? 1 : 0);
-    glActiveTexture(GL_TEXTURE2);
-    glBindTexture(GL_TEXTURE_2D, m_gammaTex.get());
+    if (m_gammaIdentity) {
+        glUseProgram(m_presentPlain.get());
+        glUniform1i(m_uFlipPlain, flip ? 1 : 0);
+    } else {
+        glUseProgram(m_present.get());
+        glUniform1i(m_uFlip, flip ? 1 : 0);
+        glActiveTexture(GL_TEXTURE2);
+        glBindTexture(GL_TEXTURE_2D, m_gammaTex.get());
+    }
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, 0);
-    glBindTexture(GL_TEXTURE_2D, m_frontTex.get());
+    glBindTexture(GL_TEXTURE_2D, PresentedTexture());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, linear ? GL_LINEAR : GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
     glBindVertexArray(m_presentVao.get());
@@ -1397,19 +1471,23 @@ HResult DeviceGL::Present(const Rect*, const Rect*, WindowHandle, const void*)
         return GFXERR_DEVICELOST;
     MakeCurrent();
     GLsizei w = GLsizei(m_pp.backBufferWidth), h = GLsizei(m_pp.backBufferHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backFbo.get());
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFbo.get());
-    glDisable(GL_SCISSOR_TEST);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    // The front buffer is now the back buffer's picture: it is copied out
+    // only when the back buffer next changes.
+    m_frontPending = true;
 
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(m_sdlWindow, &dw, &dh);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, dw, dh);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     PictureRect r = GetPictureRect(m_window);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Only the bars beside a letterboxed picture need the black clear.
+    if (r.x > 0 || r.y > 0 || r.width < dw || r.height < dh) {
+        glDisable(GL_SCISSOR_TEST);
+        glViewport(0, 0, dw, dh);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        m_rsDirty = true;
+    }
     if (r.width > 0 && r.height > 0) {
         // Whole-number scales stay sharp; anything else is filtered.
         bool exact = r.width % w == 0 && r.height % h == 0;
@@ -1428,7 +1506,7 @@ HResult DeviceGL::GetFrontBuffer(Surface* dest)
         s->Height() != m_pp.backBufferHeight)
         return GFXERR_INVALIDCALL;
     MakeCurrent();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frontFbo.get());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, PresentedFramebuffer());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, GLint(s->Pitch() / 4));
     glReadPixels(0, 0, GLsizei(s->Width()), GLsizei(s->Height()), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, s->Bits());
