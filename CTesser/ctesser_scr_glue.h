@@ -19,9 +19,21 @@
 
 // Keeps the first failing position in badIndex: the argument at `index`
 // must have Lua type `type` (an absent argument has type LUA_TNONE).
-void CheckArgType(lua_State* L, int index, int type, int& badIndex);
+// Inline, as every script call runs them.
+inline void CheckArgType(lua_State* L, int index, int type, int& badIndex)
+{
+    if (badIndex == 0 && lua_type(L, index) != type)
+        badIndex = index;
+}
 // The same, but either of two types passes.
-void CheckArgTypeOneOf(lua_State* L, int index, int typeA, int typeB, int& badIndex);
+inline void CheckArgTypeOneOf(lua_State* L, int index, int typeA, int typeB, int& badIndex)
+{
+    if (badIndex != 0)
+        return;
+    const int type = lua_type(L, index);
+    if (type != typeA && type != typeB)
+        badIndex = index;
+}
 // "Error in glue function: glue_<name>.Invalid argument type. Index = n"
 std::string GlueArgError(const char* glueName, int badIndex);
 
@@ -32,12 +44,19 @@ std::string GlueArgError(const char* glueName, int badIndex);
 // Conversions. Integers are truncated toward zero; values beyond the 32-bit
 // range saturate and NaN reads as 0, so no script value is undefined here.
 int32_t GlueToInt(lua_State* L, int index);
-float GlueToFloat(lua_State* L, int index);
-bool GlueToBool(lua_State* L, int index);
+inline float GlueToFloat(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
+inline bool GlueToBool(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
 // The argument as zero-terminated text (numbers are converted by Lua).
 std::string GlueToString(lua_State* L, int index);
 // The engine object; an assertion failure when there is none.
-CTesser& GlueEngine();
+[[noreturn]] void GlueNoEngine();
+inline CTesser& GlueEngine()
+{
+    CTesser* engine = CTesser::GetInstance();
+    if (engine == nullptr) [[unlikely]]
+        GlueNoEngine();
+    return *engine;
+}
 
 // ---- the script functions, in registration order ----
 
@@ -47,6 +66,7 @@ struct ScrFunctionInfo {
     const char* arguments;    // for the reference: "text (string)", "none", ...
     const char* results;
     const char* description;
+    lua_CFunction guarded;    // the function inside its exception guard, as registered
 };
 
 // The 62 engine functions, in the order ScrInit registers them.

@@ -1,6 +1,8 @@
 // Script subsystem: the Lua state, its libraries, the panic handler, the
 // registration of the script functions and the loading of script chunks.
 #include <cmath>
+#include <cstdlib>
+#include <exception>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -19,40 +21,74 @@ int ScrPanic(lua_State*)
     throw CEHSException(EHS_GAME, 0, "Lua is on panic! Error source is unknown.", __FILE__, __LINE__);
 }
 
-// Every registered native function runs inside this trampoline (the
-// function itself is its upvalue). Lua is built as C++ and its protected
-// calls catch every exception, which would turn an engine exception into a
-// meaningless Lua error. So an engine exception is kept in the engine
-// object, Lua unwinds with an ordinary error, and the engine rethrows the
-// kept exception where the protected call returns.
-int ScrGuard(lua_State* L)
+// The rest of ScrGuard's work once the function failed (or an earlier
+// failure is still pending): keep the engine exception and raise a Lua
+// error in its place. Out of line, so the guards stay small.
+[[noreturn]] int ScrRaiseKept(lua_State* L, CTesser* engine, const std::exception_ptr& failure)
 {
-    auto function = reinterpret_cast<lua_CFunction>(lua_touserdata(L, lua_upvalueindex(1)));
-    CTesser* engine = CTesser::GetInstance();
     std::string message = "Engine error.";
-    if (engine == nullptr || !engine->ScrHasPendingException()) {
+    if (failure) {
         try {
-            return function(L);
+            std::rethrow_exception(failure);
         } catch (const CEHSException& e) {
             message = e.GetDescription();
-            if (engine)
-                engine->ScrKeepException(std::current_exception());
         } catch (const char* text) {  // also a thrown char*
             message = text ? text : "";
-            if (engine)
-                engine->ScrKeepException(std::current_exception());
+        } catch (...) {
+        }
+        if (engine)
+            engine->ScrKeepException(failure);
+    }
+    lua_pushstring(L, message.c_str());
+    lua_error(L);
+    std::abort();  // lua_error does not return
+}
+
+// Every registered native function runs inside a guard. Lua is built as
+// C++ and its protected calls catch every exception, which would turn an
+// engine exception into a meaningless Lua error. So an engine exception is
+// kept in the engine object, Lua unwinds with an ordinary error, and the
+// engine rethrows the kept exception where the protected call returns.
+// A kept exception is fatal: a script that caught the error with pcall
+// gets the same error again from every engine function it calls.
+template <lua_CFunction function>
+int ScrGuarded(lua_State* L)
+{
+    CTesser* engine = CTesser::GetInstance();
+    std::exception_ptr failure;
+    if (engine == nullptr || !engine->ScrHasPendingException()) [[likely]] {
+        try {
+            return function(L);
+        } catch (const char*) {  // ours, even though it is a pointer
+            failure = std::current_exception();
         } catch (void*) {
             // Lua's own error unwinding (it throws a pointer): not ours.
             throw;
         } catch (...) {
-            if (engine)
-                engine->ScrKeepException(std::current_exception());
+            failure = std::current_exception();
         }
     }
-    // A kept exception is fatal: a script that caught the error with pcall
-    // gets the same error again from every engine function it calls.
-    lua_pushstring(L, message.c_str());
-    return lua_error(L);
+    return ScrRaiseKept(L, engine, failure);
+}
+
+// The guard of a function registered at run time (its upvalue).
+int ScrGuard(lua_State* L)
+{
+    auto function = reinterpret_cast<lua_CFunction>(lua_touserdata(L, lua_upvalueindex(1)));
+    CTesser* engine = CTesser::GetInstance();
+    std::exception_ptr failure;
+    if (engine == nullptr || !engine->ScrHasPendingException()) {
+        try {
+            return function(L);
+        } catch (const char*) {
+            failure = std::current_exception();
+        } catch (void*) {
+            throw;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    return ScrRaiseKept(L, engine, failure);
 }
 
 }  // namespace
@@ -64,21 +100,6 @@ void ScrLuaStateCloser::operator()(lua_State* L) const
 }
 
 // ---- argument convention ----
-
-void CheckArgType(lua_State* L, int index, int type, int& badIndex)
-{
-    if (badIndex == 0 && lua_type(L, index) != type)
-        badIndex = index;
-}
-
-void CheckArgTypeOneOf(lua_State* L, int index, int typeA, int typeB, int& badIndex)
-{
-    if (badIndex != 0)
-        return;
-    const int type = lua_type(L, index);
-    if (type != typeA && type != typeB)
-        badIndex = index;
-}
 
 std::string GlueArgError(const char* glueName, int badIndex)
 {
@@ -98,27 +119,17 @@ int32_t GlueToInt(lua_State* L, int index)
     return static_cast<int32_t>(value);
 }
 
-float GlueToFloat(lua_State* L, int index)
-{
-    return static_cast<float>(lua_tonumber(L, index));
-}
-
-bool GlueToBool(lua_State* L, int index)
-{
-    return lua_toboolean(L, index) != 0;
-}
-
 std::string GlueToString(lua_State* L, int index)
 {
     const char* text = lua_tostring(L, index);
     return text ? std::string(text) : std::string();
 }
 
-CTesser& GlueEngine()
+
+void GlueNoEngine()
 {
-    CTesser* engine = CTesser::GetInstance();
-    EHS_ASSERT(engine != nullptr);
-    return *engine;
+    EHS_ASSERT(CTesser::GetInstance() != nullptr);
+    std::abort();  // not reached: there is no engine
 }
 
 // ---- the subsystem ----
@@ -165,8 +176,13 @@ void CTesser::ScrInit()
     WriteEntry("   Done.", LOG_SUCCESS);
     WriteBlankLines(1);
 
-    for (const ScrFunctionInfo& info : ScrGetFunctionTable())
-        ScrRegisterFunction(info.name, info.function);
+    // The engine's own functions come with their guard compiled in, which
+    // spares every call the guard's look-up of the function.
+    for (const ScrFunctionInfo& info : ScrGetFunctionTable()) {
+        lua_pushstring(L, info.name);
+        lua_pushcfunction(L, info.guarded);
+        lua_settable(L, LUA_GLOBALSINDEX);
+    }
 
     WriteEntry("Done.", LOG_SUCCESS);
     WriteSeparator(LOGSEP_THIN);
@@ -251,7 +267,8 @@ void CTesser::ScrThrowLuaError(int code)
 
 namespace {
 
-#define TSR_ENTRY(name, arguments, results, description) {#name, glue_##name, arguments, results, description}
+#define TSR_ENTRY(name, arguments, results, description)                                              \
+    {#name, glue_##name, arguments, results, description, ScrGuarded<glue_##name>}
 
 const ScrFunctionInfo kScriptFunctions[] = {
     TSR_ENTRY(TSN_SYS_TimerGetDelta, "none", "number: the frame time in seconds",
