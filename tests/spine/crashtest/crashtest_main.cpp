@@ -46,13 +46,18 @@ int* volatile g_nullPointer = nullptr;
 volatile int g_zero = 0;
 volatile int g_sink = 0;
 
+int Recurse(int depth);
+// Called through a volatile pointer: an optimiser that sees a direct
+// self-call may turn the recursion into a loop that never overflows.
+int (*volatile g_recurse)(int) = Recurse;
+
 int Recurse(int depth)
 {
     volatile char pad[1024];
     pad[0] = static_cast<char>(depth);
     if (depth == g_zero - 1) // never: the recursion has no end
         return 0;
-    return Recurse(depth + 1) + pad[0];
+    return g_recurse(depth + 1) + pad[0];
 }
 
 void GameShutdown()
