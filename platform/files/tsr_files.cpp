@@ -260,11 +260,11 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
     return p == pattern.size();
 }
 
-std::vector<std::string> FindFiles(std::string_view winSpec)
+std::vector<std::string> FindFiles(std::string_view winPattern)
 {
-    size_t cut = winSpec.find_last_of("/\\");
-    std::string_view folderPart = (cut == std::string_view::npos) ? std::string_view(".") : winSpec.substr(0, cut + 1);
-    std::string_view pattern = (cut == std::string_view::npos) ? winSpec : winSpec.substr(cut + 1);
+    size_t cut = winPattern.find_last_of("/\\");
+    std::string_view folderPart = (cut == std::string_view::npos) ? std::string_view(".") : winPattern.substr(0, cut + 1);
+    std::string_view pattern = (cut == std::string_view::npos) ? winPattern : winPattern.substr(cut + 1);
 
     std::vector<std::string> names;
     if (pattern.empty())

@@ -49,12 +49,12 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 // ---- Folder search ------------------------------------------------------
 //
 // FindFiles("./DATA/*.xml"): the names (not paths) of the regular files in
-// the folder of the spec that match its last component. The order is fixed:
+// the folder of the pattern that match its last component. The order is fixed:
 // names compared byte by byte after folding ASCII letters to upper case
 // (the order in which a Windows data volume lists them); names that differ
 // only in case follow each other in plain byte order. A missing folder
 // gives an empty list.
-std::vector<std::string> FindFiles(std::string_view winSpec);
+std::vector<std::string> FindFiles(std::string_view winPattern);
 
 // ---- Whole files --------------------------------------------------------
 
