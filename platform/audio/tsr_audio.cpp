@@ -396,6 +396,17 @@ void StartChannel(Channel& ch)
     ch.order = g_lib.nextOrder++;
 }
 
+// Pausing the device waits for a running callback, which takes our lock, so
+// the lock is released first.
+bool SetDevicePaused(std::unique_lock<std::mutex>& g, int pause)
+{
+    SDL_AudioDeviceID dev = g_lib.sdl.device;
+    g.unlock();
+    if (dev)
+        SDL_PauseAudioDevice(dev, pause);
+    return Ok();
+}
+
 } // namespace
 
 // ---- device ----------------------------------------------------------------
@@ -476,12 +487,7 @@ bool Start()
         return false;
     g_lib.started = true;
     g_lib.paused = false;
-    SDL_AudioDeviceID dev = g_lib.sdl.device;
-    g.unlock();
-    if (dev)
-        SDL_PauseAudioDevice(dev, 0);
-    g_lib.error = OK;
-    return true;
+    return SetDevicePaused(g, 0);
 }
 
 bool Pause()
@@ -492,12 +498,7 @@ bool Pause()
     if (!g_lib.started)
         return Fail(ERR_NOPLAY);
     g_lib.paused = true;
-    SDL_AudioDeviceID dev = g_lib.sdl.device;
-    g.unlock();
-    if (dev)
-        SDL_PauseAudioDevice(dev, 1);
-    g_lib.error = OK;
-    return true;
+    return SetDevicePaused(g, 1);
 }
 
 bool Stop()
@@ -509,12 +510,7 @@ bool Stop()
     for (auto& [id, ch] : g_lib.channels)
         if (ch.state != State::Stopped)
             StopChannel(ch);
-    SDL_AudioDeviceID dev = g_lib.sdl.device;
-    g.unlock();
-    if (dev)
-        SDL_PauseAudioDevice(dev, 1);
-    g_lib.error = OK;
-    return true;
+    return SetDevicePaused(g, 1);
 }
 
 bool Free()
