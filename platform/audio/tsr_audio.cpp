@@ -305,6 +305,20 @@ Sample* FindSample(Handle h)
     return it == g_lib.samples.end() ? nullptr : &it->second;
 }
 
+// A channel of the given kind (a stream or a music), or null.
+Channel* FindChannelOf(Handle h, Kind kind)
+{
+    Channel* ch = FindChannel(h);
+    return ch && ch->kind == kind ? ch : nullptr;
+}
+
+// Drops every playback of a sample.
+void EraseVoicesOf(Handle sample)
+{
+    std::erase_if(g_lib.channels,
+                  [&](const auto& kv) { return kv.second.kind == Kind::Voice && kv.second.owner == sample; });
+}
+
 // Calls fn on the channel, or on every playback of a sample handle.
 template <typename Fn>
 bool ForChannels(Handle h, Fn fn)
@@ -663,7 +677,7 @@ bool SampleStop(Handle sample)
         return false;
     if (!FindSample(sample))
         return Fail(ERR_HANDLE);
-    std::erase_if(g_lib.channels, [&](const auto& kv) { return kv.second.kind == Kind::Voice && kv.second.owner == sample; });
+    EraseVoicesOf(sample);
     return Ok();
 }
 
@@ -674,7 +688,7 @@ bool SampleFree(Handle sample)
         return false;
     if (!FindSample(sample))
         return Fail(ERR_HANDLE);
-    std::erase_if(g_lib.channels, [&](const auto& kv) { return kv.second.kind == Kind::Voice && kv.second.owner == sample; });
+    EraseVoicesOf(sample);
     g_lib.samples.erase(sample);
     return Ok();
 }
@@ -708,8 +722,8 @@ bool StreamPlay(Handle stream, bool flush, uint32_t flags)
     std::lock_guard<std::mutex> g(g_lib.lock);
     if (!Ready())
         return false;
-    Channel* ch = FindChannel(stream);
-    if (!ch || ch->kind != Kind::Stream)
+    Channel* ch = FindChannelOf(stream, Kind::Stream);
+    if (!ch)
         return Fail(ERR_HANDLE);
     ch->loop = (flags & PLAY_LOOP) != 0;
     // Without flush a stream goes on where it was stopped or paused; one that
@@ -726,8 +740,8 @@ bool StreamFree(Handle stream)
     std::lock_guard<std::mutex> g(g_lib.lock);
     if (!Ready())
         return false;
-    Channel* ch = FindChannel(stream);
-    if (!ch || ch->kind != Kind::Stream)
+    Channel* ch = FindChannelOf(stream, Kind::Stream);
+    if (!ch)
         return Fail(ERR_HANDLE);
     g_lib.channels.erase(stream);
     return Ok();
@@ -768,8 +782,8 @@ bool MusicPlayEx(Handle music, uint32_t position, int flags, bool reset)
     std::lock_guard<std::mutex> g(g_lib.lock);
     if (!Ready())
         return false;
-    Channel* ch = FindChannel(music);
-    if (!ch || ch->kind != Kind::Music)
+    Channel* ch = FindChannelOf(music, Kind::Music);
+    if (!ch)
         return Fail(ERR_HANDLE);
     bool loop = flags >= 0 && (static_cast<uint32_t>(flags) & PLAY_LOOP) != 0;
     ch->src->SetSelfLoop(loop);
@@ -791,8 +805,8 @@ bool MusicFree(Handle music)
     std::lock_guard<std::mutex> g(g_lib.lock);
     if (!Ready())
         return false;
-    Channel* ch = FindChannel(music);
-    if (!ch || ch->kind != Kind::Music)
+    Channel* ch = FindChannelOf(music, Kind::Music);
+    if (!ch)
         return Fail(ERR_HANDLE);
     g_lib.channels.erase(music);
     return Ok();
@@ -806,7 +820,7 @@ bool ChannelStop(Handle handle)
     if (!Ready())
         return false;
     if (FindSample(handle)) {
-        std::erase_if(g_lib.channels, [&](const auto& kv) { return kv.second.kind == Kind::Voice && kv.second.owner == handle; });
+        EraseVoicesOf(handle);
         return Ok();
     }
     Channel* ch = FindChannel(handle);
