@@ -129,16 +129,14 @@ public:
     }
     size_t Read(float* stereo, size_t frames) override
     {
-        if (m_channels <= 2) {
-            sf_count_t got = sf_readf_float(m_snd.get(), stereo, static_cast<sf_count_t>(frames));
-            got = std::max<sf_count_t>(got, 0);
-            ToStereo(stereo, stereo, static_cast<size_t>(got), m_channels);
-            return static_cast<size_t>(got);
+        // Up to two channels fit in the output and widen in place.
+        float* raw = stereo;
+        if (m_channels > 2) {
+            m_scratch.resize(frames * static_cast<size_t>(m_channels));
+            raw = m_scratch.data();
         }
-        m_scratch.resize(frames * static_cast<size_t>(m_channels));
-        sf_count_t got = sf_readf_float(m_snd.get(), m_scratch.data(), static_cast<sf_count_t>(frames));
-        got = std::max<sf_count_t>(got, 0);
-        ToStereo(m_scratch.data(), stereo, static_cast<size_t>(got), m_channels);
+        sf_count_t got = std::max<sf_count_t>(sf_readf_float(m_snd.get(), raw, static_cast<sf_count_t>(frames)), 0);
+        ToStereo(raw, stereo, static_cast<size_t>(got), m_channels);
         return static_cast<size_t>(got);
     }
     bool Rewind() override { return sf_seek(m_snd.get(), 0, SEEK_SET) == 0; }
