@@ -20,11 +20,9 @@ class FileWindow final : public ByteRange {
 public:
     explicit FileWindow(tsr::FileRange range) : m_range(std::move(range)) {}
     uint64_t Size() const override { return static_cast<uint64_t>(m_range.Size()); }
+    // The files layer keeps reads within the window (and refuses positions past it).
     size_t ReadAt(uint64_t pos, void* dst, size_t n) override
     {
-        if (pos >= Size())
-            return 0;
-        n = static_cast<size_t>(std::min<uint64_t>(n, Size() - pos));
         return m_range.ReadAt(static_cast<int64_t>(pos), dst, n);
     }
 
