@@ -90,30 +90,22 @@ void CTesser::VQuadMove(float dx, float dy, float dz)
 
 void CTesser::VQuadSetTexCoords(int32_t set, float left, float top, float right, float bottom)
 {
-    TSNVERTEX* q = m_quad;
-    if (set == 1) {
-        q[0].tu1 = left;
-        q[0].tv1 = top;
-        q[1].tu1 = right;
-        q[1].tv1 = top;
-        q[2].tu1 = right;
-        q[2].tv1 = bottom;
-        q[3].tu1 = left;
-        q[3].tv1 = bottom;
-    } else if (set == 2) {
-        q[0].tu2 = left;
-        q[0].tv2 = top;
-        q[1].tu2 = right;
-        q[1].tv2 = top;
-        q[2].tu2 = right;
-        q[2].tv2 = bottom;
-        q[3].tu2 = left;
-        q[3].tv2 = bottom;
-    } else {
+    if (set != 1 && set != 2) {
         SetCheckpoint(FILE_ID, __LINE__);
         throw CEHSException(EHS_GAME, 0, "Wrong texture coordinates set number: must be 1 or 2", __FILE__,
                             __LINE__);
     }
+    float TSNVERTEX::*u = set == 1 ? &TSNVERTEX::tu1 : &TSNVERTEX::tu2;
+    float TSNVERTEX::*v = set == 1 ? &TSNVERTEX::tv1 : &TSNVERTEX::tv2;
+    TSNVERTEX* q = m_quad;
+    q[0].*u = left;
+    q[0].*v = top;
+    q[1].*u = right;
+    q[1].*v = top;
+    q[2].*u = right;
+    q[2].*v = bottom;
+    q[3].*u = left;
+    q[3].*v = bottom;
 }
 
 void CTesser::VQuadSetColor(float red, float green, float blue, float alpha)
