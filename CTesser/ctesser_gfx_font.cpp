@@ -144,7 +144,8 @@ struct QuadSink {
 } // namespace
 
 // Shared by both drawing forms: font check, texture, technique, colour.
-static const TSNFONT& BeginText(CTesser& e, int32_t& current, bool applyTechnique)
+// An out-of-range colour index means "keep the quad's colour" (-1).
+static QuadSink BeginText(CTesser& e, int32_t& current, bool applyTechnique, int32_t& colorIndex, float alpha)
 {
     if (current == -1)
         current = 0;
@@ -153,34 +154,29 @@ static const TSNFONT& BeginText(CTesser& e, int32_t& current, bool applyTechniqu
     e.TexSet(f->textureID, 0);
     if (applyTechnique)
         e.TechApply(f->techniqueID);
-    return *f;
+    if (colorIndex < -1 || colorIndex > 9)
+        colorIndex = -1;
+    QuadSink sink{e, *f, alpha};
+    if (colorIndex > -1)
+        sink.Color(colorIndex);
+    return sink;
 }
 
 void CTesser::FontDrawText(const std::string& text, float x, float y, int32_t maxChars, int32_t colorIndex,
                            float alpha)
 {
-    const TSNFONT& f = BeginText(*this, m_fontCurrent, true);
-    if (colorIndex < -1 || colorIndex > 9)
-        colorIndex = -1;
-    QuadSink sink{*this, f, alpha};
-    if (colorIndex > -1)
-        sink.Color(colorIndex);
+    QuadSink sink = BeginText(*this, m_fontCurrent, true, colorIndex, alpha);
     FontLayout l;
     l.x = x;
     l.y = y;
     l.maxChars = maxChars;
-    FontWalk(f, text.c_str(), l, sink);
+    FontWalk(sink.f, text.c_str(), l, sink);
 }
 
 void CTesser::FontDrawTextEx(const std::string& text, float x, float y, int32_t maxChars, int32_t colorIndex,
                              float alpha, bool applyTechnique, float scale, float charSpacing, float lineSpacing)
 {
-    const TSNFONT& f = BeginText(*this, m_fontCurrent, applyTechnique);
-    if (colorIndex < -1 || colorIndex > 9)
-        colorIndex = -1;
-    QuadSink sink{*this, f, alpha};
-    if (colorIndex > -1)
-        sink.Color(colorIndex);
+    QuadSink sink = BeginText(*this, m_fontCurrent, applyTechnique, colorIndex, alpha);
     FontLayout l;
     l.x = x;
     l.y = y;
@@ -190,7 +186,7 @@ void CTesser::FontDrawTextEx(const std::string& text, float x, float y, int32_t 
     l.scale = scale;
     l.charSpacing = charSpacing;
     l.lineSpacing = lineSpacing;
-    FontWalk(f, text.c_str(), l, sink);
+    FontWalk(sink.f, text.c_str(), l, sink);
 }
 
 float CTesser::FontGetStringWidth(const std::string& text, int32_t fontID, float scale, float charSpacing)
