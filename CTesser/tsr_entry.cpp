@@ -49,15 +49,8 @@ int TesseronMain(int, char**)
 
         DestroyEngine(false);
         return 0;
-    } catch (const CEHSException& e) {
-        EHSReportException(e);
-    } catch (const char* text) {
-        // Also takes a thrown char*: a const char* handler sees both.
-        EHSReportMessage(text);
-    } catch (const std::string& text) {
-        EHSReportMessage(text.c_str());
     } catch (...) {
-        EHSReportUnknown();
+        EHSReportCurrentException();
     }
     DestroyEngine(true);
     return 0;
