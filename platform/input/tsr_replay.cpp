@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "platform/clock/tsr_clock.h"
+#include "platform/files/tsr_files.h"
 #include "platform/input/tsr_dik.h"
 #include "platform/input/tsr_dinput.h"
 #include "platform/input/tsr_input_internal.h"
@@ -261,14 +262,6 @@ namespace {
 
 enum class Mode { None, Replay, Record };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const
-    {
-        if (f)
-            std::fclose(f);
-    }
-};
-
 struct Stream {
     Mode mode = Mode::None;
     uint32_t stepMs = kDefaultReplayStepMs;
@@ -280,7 +273,7 @@ struct Stream {
     int32_t cursorX = 0, cursorY = 0;
     bool cursorPlaced = false;
     // Record.
-    std::unique_ptr<std::FILE, FileCloser> file;
+    UniqueFile file;
     std::chrono::steady_clock::time_point frameDue{};
     int32_t recordedX = 0, recordedY = 0;
     bool recordedPlaced = false;
@@ -631,7 +624,7 @@ bool BeginRecording(const std::string& path, uint32_t stepMs)
 {
     Stream& s = TheStream();
     EndInputStream();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+    UniqueFile file(std::fopen(path.c_str(), "w"));
     if (!file)
         return false;
     s.mode = Mode::Record;
