@@ -2,7 +2,6 @@
 // crash record and the fatal-error reports of the process entry.
 #include "ctesser.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "platform/process/tsr_process.h"
@@ -106,12 +105,7 @@ void CEHSException::WriteCrashLog() const
     const tsr::LocalTime now = tsr::GetLocalTime();
     const std::string record = EHSFormatCrashRecord(*this, now.day, now.month, now.year, now.hour, now.minute,
                                                     GetCheckpointFileID(), GetCheckpointLine());
-    std::FILE* file = std::fopen(EHS_FILE_NAME, "a");
-    if (!file)
-        return;
-    std::fwrite(record.data(), 1, record.size(), file);
-    std::fflush(file);
-    std::fclose(file);
+    LogAppendToFile(EHS_FILE_NAME, record);
 }
 
 const char* EHSFaultDescription(uint32_t exceptionCode)

@@ -6,18 +6,19 @@
 
 namespace {
 
-// Appends `text` (already holding its line ends) and closes the file.
-void AppendToLog(const std::string& text)
+void AppendToLog(const std::string& text) { LogAppendToFile(LOG_FILE_NAME, text); }
+
+} // namespace
+
+void LogAppendToFile(const char* fileName, const std::string& text)
 {
-    std::FILE* file = std::fopen(LOG_FILE_NAME, "a");
+    std::FILE* file = std::fopen(fileName, "a");
     if (!file)
         return;
     std::fwrite(text.data(), 1, text.size(), file);
     std::fflush(file);
     std::fclose(file);
 }
-
-} // namespace
 
 const char* LogEntryPrefix(int kind)
 {

@@ -39,6 +39,9 @@ void LogWriteSeparator(int style);
 void LogWriteBlankLines(int count);
 // Deletes "gamelog.txt" (each engine object starts an empty log).
 void LogDeleteFile();
+// Appends `text` (already holding its line ends) to `fileName` the same
+// way: opened, written, flushed and closed; nothing if it cannot be opened.
+void LogAppendToFile(const char* fileName, const std::string& text);
 
 // Local date and time as the banner and the crash record print them:
 // plain decimal numbers, "9.5.2005" and "7:5".
