@@ -1,7 +1,6 @@
 // Resource subsystem: finds the resource packs in ./DATA/, keeps one
 // descriptor per resource, and loads resources by identifier or by tag
 // through the loader registered for their type.
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -129,17 +128,15 @@ void CTesser::ResProcessPacks()
     // winner of a duplicated identifier are the same on every run.
     const std::vector<std::string> names =
         tsr::FindFiles(std::string(kDataFolder) + (m_resMode == 1 ? "*.xml" : "*.pak"));
-    int packs = 0;
     for (const std::string& name : names) {
         const std::string path = kDataFolder + name;
-        ++packs;
         if (m_resMode == 1)
             ResProcessDescriptor(path);
         else
             ResProcessPackFile(path);
     }
     WriteBlankLines(1);
-    WriteEntry(std::to_string(packs) + " resource packs found.", LOG_SUCCESS);
+    WriteEntry(std::to_string(names.size()) + " resource packs found.", LOG_SUCCESS);
     WriteBlankLines(1);
 }
 
@@ -179,13 +176,12 @@ void CTesser::ResProcessPackFile(const std::string& path)
 
     TItemsManager<CTSNResource>& manager = *m_resManager;
     for (const TSNResEntry& e : entries) {
-        std::unique_ptr<CTSNResource> res(
-            new CTSNResource(e.id, e.typeID, e.tag, path, e.offset, e.size, e.data1, e.data2, e.data3));
         // The first pack listed wins a duplicated identifier; the later
-        // descriptor is dropped (and freed) without a message.
+        // entry is dropped without a message.
         if (manager.FindID(e.id) >= 0)
             continue;
-        manager.AddItem(res.release(), e.id, e.tag);
+        manager.AddItem(new CTSNResource(e.id, e.typeID, e.tag, path, e.offset, e.size, e.data1, e.data2, e.data3),
+                        e.id, e.tag);
     }
 
     WriteEntry(std::to_string(entries.size()) + " resources found.", LOG_SUCCESS);
