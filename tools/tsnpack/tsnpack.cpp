@@ -193,6 +193,14 @@ bool WritableInAttribute(const std::string& value)
     return true;
 }
 
+// Creates (or truncates) the file with exactly these bytes.
+void WriteWholeFile(const fs::path& path, const void* data, size_t size)
+{
+    tsr::UniqueFile out(std::fopen(path.c_str(), "wb"));
+    if (!out || (size != 0 && std::fwrite(data, 1, size, out.get()) != size) || std::fflush(out.get()) != 0)
+        Fail("cannot write " + path.string());
+}
+
 int Unpack(const std::string& packPath, const std::string& outFolder)
 {
     const std::vector<TSNResEntry> entries = ReadPack(packPath);
@@ -227,21 +235,14 @@ int Unpack(const std::string& packPath, const std::string& outFolder)
         if (ResIsXMLType(e.typeID))
             XMLScrambleBytes(bytes.data(), bytes.size());
         const std::string fileName = UniqueFileName(e.id, Extension(e, bytes), taken);
-        const fs::path target = fs::path(outFolder) / subFolder / fileName;
-        tsr::UniqueFile out(std::fopen(target.c_str(), "wb"));
-        if (!out || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) ||
-            std::fflush(out.get()) != 0)
-            Fail("cannot write " + target.string());
+        WriteWholeFile(fs::path(outFolder) / subFolder / fileName, bytes.data(), bytes.size());
         xml += "  <resource id=\"" + e.id + "\" typeid=\"" + e.typeID + "\" filename=\"" + subFolder + "\\" +
                fileName + "\" tag=\"" + std::to_string(e.tag) + "\" data1=\"" + std::to_string(e.data1) +
                "\" data2=\"" + std::to_string(e.data2) + "\" data3=\"" + std::to_string(e.data3) + "\"/>\n";
         ++written;
     }
     xml += "</respack>\n";
-    const fs::path descriptor = fs::path(outFolder) / (stem + ".xml");
-    tsr::UniqueFile out(std::fopen(descriptor.c_str(), "wb"));
-    if (!out || std::fwrite(xml.data(), 1, xml.size(), out.get()) != xml.size() || std::fflush(out.get()) != 0)
-        Fail("cannot write " + descriptor.string());
+    WriteWholeFile(fs::path(outFolder) / (stem + ".xml"), xml.data(), xml.size());
     std::printf("%d resources unpacked into %s\n", written, outFolder.c_str());
     return 0;
 }
