@@ -343,6 +343,29 @@ FileRange& FileRange::operator=(FileRange&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Opens a regular file read-only and tells its size; -1 when the path does
+// not resolve, cannot be opened or names something else.
+int OpenRegularFile(std::string_view winPath, int64_t& fileSize)
+{
+    const std::string path = ResolvePath(winPath);
+    if (path.empty())
+        return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    fileSize = st.st_size;
+    return fd;
+}
+
+} // namespace
+
 void FileRange::Close()
 {
     if (m_fd >= 0)
@@ -354,18 +377,10 @@ void FileRange::Close()
 FileRange::Status FileRange::Open(std::string_view winPath, int64_t offset, int64_t size)
 {
     Close();
-    const std::string path = ResolvePath(winPath);
-    if (path.empty())
-        return Status::OpenFailed;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int64_t fileSize = 0;
+    const int fd = OpenRegularFile(winPath, fileSize);
     if (fd < 0)
         return Status::OpenFailed;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Status::OpenFailed;
-    }
-    const int64_t fileSize = st.st_size;
     if (size == -1 && offset >= 0 && offset <= fileSize)
         size = fileSize - offset;
     if (offset < 0 || size < 0 || offset > fileSize || size > fileSize - offset) {
@@ -432,18 +447,11 @@ ReadRangeResult ReadFileRange(std::string_view winPath, int64_t offset, int64_t 
 {
     if (offset < 0 || size < 0)
         return ReadRangeResult::SeekFailed;
-    const std::string path = ResolvePath(winPath);
-    if (path.empty())
-        return ReadRangeResult::OpenFailed;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int64_t fileSize = 0;
+    const int fd = OpenRegularFile(winPath, fileSize);
     if (fd < 0)
         return ReadRangeResult::OpenFailed;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadRangeResult::OpenFailed;
-    }
-    if (offset > st.st_size) {
+    if (offset > fileSize) {
         ::close(fd);
         return ReadRangeResult::SeekFailed;
     }
