@@ -319,6 +319,32 @@ void EraseVoicesOf(Handle sample)
                   [&](const auto& kv) { return kv.second.kind == Kind::Voice && kv.second.owner == sample; });
 }
 
+// A new stream or music channel playing `src` at `rate` frames per second.
+// The caller holds the lock.
+Handle AddChannel(Kind kind, std::unique_ptr<Source> src, float rate)
+{
+    Handle h = NewHandle();
+    Channel& ch = g_lib.channels[h];
+    ch.kind = kind;
+    ch.nativeRate = rate;
+    ch.freq = rate;
+    ch.src = std::move(src);
+    Ok();
+    return h;
+}
+
+// Frees a stream or music channel.
+bool FreeChannelOf(Handle h, Kind kind)
+{
+    std::lock_guard<std::mutex> g(g_lib.lock);
+    if (!Ready())
+        return false;
+    if (!FindChannelOf(h, kind))
+        return Fail(ERR_HANDLE);
+    g_lib.channels.erase(h);
+    return Ok();
+}
+
 // Calls fn on the channel, or on every playback of a sample handle.
 template <typename Fn>
 bool ForChannels(Handle h, Fn fn)
@@ -706,15 +732,9 @@ Handle StreamCreateFile(bool fromMemory, const char* file, uint32_t offset, uint
     auto src = detail::MakeStreamSource(std::move(range), &err);
     if (!src)
         return Fail(err), 0;
+    const auto rate = static_cast<float>(src->Rate());
     std::lock_guard<std::mutex> g(g_lib.lock);
-    Handle h = NewHandle();
-    Channel& ch = g_lib.channels[h];
-    ch.kind = Kind::Stream;
-    ch.nativeRate = static_cast<float>(src->Rate());
-    ch.freq = ch.nativeRate;
-    ch.src = std::move(src);
-    Ok();
-    return h;
+    return AddChannel(Kind::Stream, std::move(src), rate);
 }
 
 bool StreamPlay(Handle stream, bool flush, uint32_t flags)
@@ -735,17 +755,7 @@ bool StreamPlay(Handle stream, bool flush, uint32_t flags)
     return Ok();
 }
 
-bool StreamFree(Handle stream)
-{
-    std::lock_guard<std::mutex> g(g_lib.lock);
-    if (!Ready())
-        return false;
-    Channel* ch = FindChannelOf(stream, Kind::Stream);
-    if (!ch)
-        return Fail(ERR_HANDLE);
-    g_lib.channels.erase(stream);
-    return Ok();
-}
+bool StreamFree(Handle stream) { return FreeChannelOf(stream, Kind::Stream); }
 
 Handle MusicLoad(bool fromMemory, const char* file, uint32_t offset, uint32_t length, uint32_t /*flags*/)
 {
@@ -767,14 +777,7 @@ Handle MusicLoad(bool fromMemory, const char* file, uint32_t offset, uint32_t le
     if (!src)
         return Fail(err), 0;
     std::lock_guard<std::mutex> g(g_lib.lock);
-    Handle h = NewHandle();
-    Channel& ch = g_lib.channels[h];
-    ch.kind = Kind::Music;
-    ch.nativeRate = static_cast<float>(rate);
-    ch.freq = ch.nativeRate;
-    ch.src = std::move(src);
-    Ok();
-    return h;
+    return AddChannel(Kind::Music, std::move(src), static_cast<float>(rate));
 }
 
 bool MusicPlayEx(Handle music, uint32_t position, int flags, bool reset)
@@ -800,17 +803,7 @@ bool MusicPlayEx(Handle music, uint32_t position, int flags, bool reset)
     return Ok();
 }
 
-bool MusicFree(Handle music)
-{
-    std::lock_guard<std::mutex> g(g_lib.lock);
-    if (!Ready())
-        return false;
-    Channel* ch = FindChannelOf(music, Kind::Music);
-    if (!ch)
-        return Fail(ERR_HANDLE);
-    g_lib.channels.erase(music);
-    return Ok();
-}
+bool MusicFree(Handle music) { return FreeChannelOf(music, Kind::Music); }
 
 // ---- channels --------------------------------------------------------------
 
