@@ -485,16 +485,9 @@ int SDLCALL FilterLiveInput(void*, SDL_Event* event)
     const SDL_Event& e = *event;
     if (input_detail::IsReplayedEvent(e))
         return 1;
-    switch (e.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTINPUT:
-    case SDL_TEXTEDITING:
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEWHEEL:
+    if (IsInputEvent(e.type))
         return 0;
+    switch (e.type) {
     case SDL_WINDOWEVENT:
         switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -11,6 +11,24 @@
 #include "platform/window/tsr_gamewindow_sdl.h"
 
 namespace tsr {
+
+bool IsInputEvent(uint32_t type)
+{
+    switch (type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+    case SDL_TEXTEDITING:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 namespace {
 
 struct SDLWindowDeleter {
@@ -133,23 +151,6 @@ void HandleWindowEvent(GameWindow& w, const SDL_WindowEvent& e)
         break;
     default:
         break;
-    }
-}
-
-bool IsInputEvent(uint32_t type)
-{
-    switch (type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTINPUT:
-    case SDL_TEXTEDITING:
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEWHEEL:
-        return true;
-    default:
-        return false;
     }
 }
 

@@ -20,6 +20,8 @@ WindowHandle FindGameWindow(uint32_t sdlWindowId);
 // function removes the sink.
 using InputEventSink = std::function<void(const SDL_Event&)>;
 void SetInputEventSink(InputEventSink sink);
+// Whether an SDL event type is one of those keyboard, mouse and text events.
+bool IsInputEvent(uint32_t type);
 
 // Starts SDL video (and events) once for the whole program; balanced by
 // ReleaseSDLVideo. Returns false if SDL video cannot start.
