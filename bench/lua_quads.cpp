@@ -249,7 +249,7 @@ void BM_RunnerScriptQuads(benchmark::State& state)
 }
 BENCHMARK(BM_RunnerScriptQuads)->Arg(10000)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void LoveScriptQuads(benchmark::State& state, const char* present)
+void BM_LoveScriptQuads(benchmark::State& state, const char* present)
 {
     if (std::system("command -v love >/dev/null 2>&1") != 0) {
         state.SkipWithError("love is not installed");
@@ -273,10 +273,10 @@ void LoveScriptQuads(benchmark::State& state, const char* present)
     }
     fs::remove_all(dir);
 }
-void BM_LoveScriptQuadsScaled(benchmark::State& state) { LoveScriptQuads(state, "scaled"); }
-void BM_LoveScriptQuadsDirect(benchmark::State& state) { LoveScriptQuads(state, "direct"); }
-BENCHMARK(BM_LoveScriptQuadsScaled)->Arg(10000)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoveScriptQuadsDirect)->Arg(10000)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoveScriptQuads, scaled, "scaled")
+    ->Arg(10000)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoveScriptQuads, direct, "direct")
+    ->Arg(10000)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // CPU cost per quad submitted from a script, beside the same calls made
 // from C++: an engine with graphics and scripts in this process; 499 quads
@@ -318,6 +318,12 @@ QuadEngine& TheQuadEngine()
 
 constexpr int kBatchQuads = 499;
 
+void ReportNsPerQuad(benchmark::State& state)
+{
+    state.counters["ns_per_quad"] = benchmark::Counter(double(state.iterations()) * kBatchQuads,
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_ScriptQuadCpuCost(benchmark::State& state)
 {
     CTesser& t = *TheQuadEngine().engine;
@@ -329,8 +335,7 @@ void BM_ScriptQuadCpuCost(benchmark::State& state)
         t.VQuadBatchBegin();
     }
     t.SceneEnd();
-    state.counters["ns_per_quad"] = benchmark::Counter(double(state.iterations()) * kBatchQuads,
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportNsPerQuad(state);
 }
 BENCHMARK(BM_ScriptQuadCpuCost)->Unit(benchmark::kMicrosecond);
 
@@ -347,8 +352,7 @@ void BM_NativeQuadCpuCost(benchmark::State& state)
         t.VQuadBatchBegin();
     }
     t.SceneEnd();
-    state.counters["ns_per_quad"] = benchmark::Counter(double(state.iterations()) * kBatchQuads,
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportNsPerQuad(state);
 }
 BENCHMARK(BM_NativeQuadCpuCost)->Unit(benchmark::kMicrosecond);
 
